@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every target with warnings as errors, and runs all suites:
+# unit and host-level tests, the ThreadSanitizer stress tests, and the end-to-end checks.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh core gui
+
+jobs=$(nproc)
+echo "== build (ci preset)"
+cmake --preset ci >/dev/null
+cmake --build --preset ci -j "$jobs"
+echo "== tests"
+ctest --preset ci -j "$jobs"
+
+echo "== ThreadSanitizer stress tests"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan -j "$jobs"
+ctest --preset tsan

@@ -1,0 +1,46 @@
+// PluginHandlers: the module events a plug-in implements; the module layer calls them by these names.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class TTaggedWriter;
+class TTaggedReader;
+class TVSTParameterValues;
+class TEditorView;
+
+// One incoming MIDI event as the host delivered it: the first three data bytes and the sample offset
+// inside the coming block.
+struct TMidiInEvent {
+  uint8_t Data[3] = {0, 0, 0};
+  int32_t DeltaFrames = 0;
+};
+
+// The module layer owns one object of this interface (the concrete plug-in) and calls it after its own
+// part of each event: CC handling before VSTModuleProcessMidi, silent outputs before
+// VSTModuleProcess32Replacing, the editor's UpdateFromPlugin before VSTModuleEditIdle.
+class TPluginHandlers {
+public:
+  virtual ~TPluginHandlers() = default;
+
+  // Audio thread; no allocation, no locks.
+  virtual void VSTModuleProcessMidi(const TMidiInEvent& event) = 0;
+  virtual void VSTModuleProcess32Replacing(float* const* inputs, float* const* outputs, int32_t frames) = 0;
+
+  // User-interface thread. The editor is attached after it is created and detached before it is
+  // destroyed; null detaches.
+  virtual void AttachEditor(TEditorView* editor) = 0;
+  virtual void VSTModuleEditIdle() = 0;
+
+  // Creation: adds the stored parameter values in parameter order.
+  virtual void RegisterParameterValues(TVSTParameterValues& values) = 0;
+  // Any thread (host automation, CC mapping, editor): the parameter change handler.
+  virtual void ParameterChange(int32_t index, float value) = 0;
+  // User-interface thread: the text the host shows for a parameter.
+  virtual std::string ParameterDisplay(int32_t index) const = 0;
+
+  // User-interface thread: the setup stream and the plug-in's own part of a reset to defaults.
+  virtual void WriteSetup(TTaggedWriter& writer) = 0;
+  virtual void ReadSetup(TTaggedReader& reader, const std::string& versionText) = 0;
+  virtual void ResetToDefaults() = 0;
+};
