@@ -32,8 +32,8 @@ using GetParameterProc = float(VST_CALL*)(AEffect* effect, VstInt32 index);
 using PluginEntryProc = AEffect*(VST_CALL*)(AudioMasterCallback audioMaster);
 
 constexpr VstInt32 MakeFourCC(char a, char b, char c, char d) {
-  return (static_cast<VstInt32>(a) << 24) | (static_cast<VstInt32>(b) << 16) | (static_cast<VstInt32>(c) << 8) |
-         static_cast<VstInt32>(d);
+  return (static_cast<VstInt32>(a) << 24) | (static_cast<VstInt32>(b) << 16) |
+         (static_cast<VstInt32>(c) << 8) | static_cast<VstInt32>(d);
 }
 
 constexpr VstInt32 kEffectMagic = MakeFourCC('V', 's', 't', 'P');
