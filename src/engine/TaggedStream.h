@@ -95,3 +95,9 @@ private:
 // 80-bit IEEE 754 extended precision, little-endian, portable on platforms without the type.
 void EncodeExtended(long double value, uint8_t out[10]);
 long double DecodeExtended(const uint8_t in[10]);
+
+// The 8-bit code page of the short and long string forms, taken as Windows-1252. Decoding maps every
+// byte (the five bytes that code page leaves undefined become the C1 controls of the same value);
+// encoding turns characters the code page lacks, and broken UTF-8, into '?'.
+std::string Windows1252ToUtf8(std::string_view bytes);
+std::string Utf8ToWindows1252(std::string_view utf8);
