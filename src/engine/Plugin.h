@@ -92,4 +92,55 @@ private:
   std::array<std::array<int16_t, Notes>, Channels> FPassThroughSent;
   // The last block's length: an upper bound for pass-through offsets. Audio thread only.
   int32_t FLastFrames = 0;
+
+  // Parameters and setup stream (PluginParameters.cpp, PluginSetupStream.cpp)
+public:
+  // The six parameters of each chord-note position; parameter index = 6 * position + kind.
+  enum TParameterKind : int32_t {
+    pkStart = 0,
+    pkStartRandom = 1,
+    pkEnd = 2,
+    pkEndRandom = 3,
+    pkVelocityScale = 4,
+    pkVelocityRandom = 5
+  };
+  static constexpr int32_t ParametersPerPosition = 6;
+  static constexpr int32_t ParameterCount = 30;
+  // "Note" + (position + 1) + the kind's suffix, e.g. "Note2 End Random".
+  static std::string ParameterName(int32_t position, int32_t kind);
+
+  const std::vector<TParameterDefinition>& ParameterDefinitions() const override;
+  // Creation, before the audio thread runs: adds the 30 stored values and keeps the list.
+  void RegisterParameterValues(TVSTParameterValues& values) override;
+  // Any thread; no allocation, no locks. Indices outside the table are ignored.
+  void ParameterChange(int32_t index, float value) override;
+  // User-interface thread. UTF-8 (a negative Velocity Scale starts with U+2212).
+  std::string ParameterDisplay(int32_t index) const override;
+  // User-interface thread.
+  void WriteSetup(TTaggedWriter& writer) override;
+  void ReadSetup(TTaggedReader& reader, const std::string& versionText) override;
+
+  // The change handlers, one per kind, shared by the five positions: store the value, then set the
+  // note setup field of the stored value's Tag to the value's nearest integer. Any thread; no
+  // allocation, no locks.
+  void Note1Start_ParameterChange(int32_t index, float value);
+  void Note1StartRandom_ParameterChange(int32_t index, float value);
+  void Note1End_ParameterChange(int32_t index, float value);
+  void Note1EndRandom_ParameterChange(int32_t index, float value);
+  void Note1Velocity_ParameterChange(int32_t index, float value);
+  void Note1VelocityRandom_ParameterChange(int32_t index, float value);
+  // The display handlers, one per kind: the stored value rounded, with the kind's sign and unit.
+  std::string Note1Start_ParameterDisplay(int32_t index) const;
+  std::string Note1StartRandom_ParameterDisplay(int32_t index) const;
+  std::string Note1End_ParameterDisplay(int32_t index) const;
+  std::string Note1EndRandom_ParameterDisplay(int32_t index) const;
+  std::string Note1Velocity_ParameterDisplay(int32_t index) const;
+  std::string Note1VelocityRandom_ParameterDisplay(int32_t index) const;
+
+private:
+  TNoteSetupItem* StoreParameterValue(int32_t index, float value);
+  std::string DisplayStoredValue(int32_t index, int32_t kind) const;
+  float StoredParameterValue(int32_t position, int32_t kind) const;
+  // Set once at creation, before the audio thread runs; the list never changes shape afterwards.
+  TVSTParameterValues* FParameterValues = nullptr;
 };

@@ -5,6 +5,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "engine/ZelMidi.h"
+
 int32_t NearestParameterInteger(float value) noexcept {
   if (std::isnan(value))
     return 0;
@@ -14,12 +16,7 @@ int32_t NearestParameterInteger(float value) noexcept {
     return std::numeric_limits<int32_t>::max();
   if (value <= -Limit)
     return std::numeric_limits<int32_t>::min();
-  const double below = std::floor(static_cast<double>(value));
-  const double fraction = static_cast<double>(value) - below;
-  double rounded = below;
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0))
-    rounded = below + 1.0;
-  return static_cast<int32_t>(rounded);
+  return static_cast<int32_t>(RoundHalfEven(value));
 }
 
 void TVSTParameterValue::Assign(const TVSTParameterValue& source) {
