@@ -14,6 +14,8 @@ constexpr std::array<const char*, 5> StyleNames = {"Carbon", "Amakrits", "Light"
 
 constexpr const char* SaveErrorSentence = "Error saving settings.";
 constexpr const char* SaveErrorCaption = "Save Settings";
+constexpr const char* SkinErrorSentence = "Error loading skin.";
+constexpr const char* SkinErrorCaption = "Load Skin";
 
 } // namespace
 
@@ -107,4 +109,8 @@ void TSettingsStore::SetLowestOctave(int32_t newOctave, TUiOwner owner) {
 
 std::string TSettingsStore::StyleName(int32_t style) {
   return InRange(style, MinStyle, MaxStyle) ? StyleNames[static_cast<size_t>(style)] : StyleNames[0];
+}
+
+void TSettingsStore::ShowSkinError(TUiOwner owner, const std::string& errorText) {
+  ShowErrorMessage(owner, SkinErrorSentence, errorText, SkinErrorCaption);
 }

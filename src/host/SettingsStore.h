@@ -53,6 +53,9 @@ public:
 
   // "Carbon", "Amakrits", "Light", "Luna", "Smokey Quartz Kamri"; "Carbon" for any other index.
   static std::string StyleName(int32_t style);
+  // The "Load Skin" box for a style the editor could not select; the editor then opens with the
+  // style that was active.
+  static void ShowSkinError(TUiOwner owner, const std::string& errorText);
 
 private:
   TPlatformServices* FPlatform;

@@ -215,6 +215,15 @@ TEST_F(SettingsTest, StyleNamesFollowTheSkinTable) {
   EXPECT_EQ(TSettingsStore::StyleName(-1), "Carbon");
 }
 
+TEST_F(SettingsTest, SkinThatCannotBeSelectedShowsTheLoadSkinBox) {
+  TSettingsStore::ShowSkinError(nullptr, "Luna is not available");
+  ASSERT_EQ(Ui.Boxes.size(), 1u);
+  EXPECT_EQ(Ui.Boxes[0].Text, "Error loading skin.\r\n\r\n\"Luna is not available\"");
+  EXPECT_EQ(Ui.Boxes[0].Caption, "Load Skin");
+  EXPECT_EQ(Ui.Boxes[0].Buttons, mbOK);
+  EXPECT_EQ(Ui.Boxes[0].Icon, miWarning);
+}
+
 // A legacy registry store held in memory, as the Windows registry would hold it.
 struct TLegacyPlatform : TDelegatingPlatform {
   bool KeyPresent = true;
