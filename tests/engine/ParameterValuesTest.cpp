@@ -85,14 +85,6 @@ TEST_F(ParameterValues, TheFirstOfTwoEqualNamesWins) {
   EXPECT_EQ(Values.FindByName("Note1 Start"), 0);
 }
 
-TEST_F(ParameterValues, AddValueStartsAtTheDefault) {
-  TVSTParameterValue& item = Values.AddValue("Extra", 9, -12.5f);
-  EXPECT_EQ(item.Index(), 30);
-  EXPECT_EQ(item.DefaultValue, -12.5f);
-  EXPECT_EQ(item.CurrentValue, -12.5f);
-  EXPECT_EQ(item.Tag, 9);
-}
-
 TEST_F(ParameterValues, RoundedValueTakesHalvesToEven) {
   TVSTParameterValue& item = Values.Items(0);
   const std::pair<float, int32_t> cases[] = {
@@ -143,7 +135,9 @@ TEST_F(ParameterValues, ResetAllSendsOneAutomateCallPerParameterInOrder) {
 }
 
 TEST_F(ParameterValues, ResetReturnsToTheItemsOwnDefault) {
-  TVSTParameterValue& item = Values.AddValue("Gain", 0, 0.75f);
+  TVSTParameterValue& item = Values.AddValue("Gain", 9, 0.75f);
+  EXPECT_EQ(item.CurrentValue, 0.75f);
+  EXPECT_EQ(item.Tag, 9);
   item.CurrentValue = 0.1f;
   item.ResetValue(false);
   EXPECT_EQ(item.CurrentValue, 0.75f);

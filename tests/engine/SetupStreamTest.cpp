@@ -313,13 +313,6 @@ TEST(SetupStream, WritingThenReadingGivesBackTheSameSetup) {
   EXPECT_EQ(target.Write(), bytes);
 }
 
-TEST(SetupStream, ReadingKeepsTheCurrentPanelChoice) {
-  TStreamModule target;
-  target.Setup.ShowTimingVelocity = 1;
-  target.Read(TStreamModule().Write());
-  EXPECT_EQ(target.Setup.ShowTimingVelocity, 1);
-}
-
 TEST(SetupStream, ParameterValuesAreSetThroughTheAutomatedPath) {
   TStreamShape shape;
   shape.Positions[2] = {100, 20, 300, 40, -50, 60};
