@@ -396,8 +396,15 @@ public:
     }
     std::vector<TFolderEntry> entries;
     std::string base = folder.empty() ? std::string() : WithoutTrailingSlash(folder) + "/";
-    errno = 0;
-    while (dirent* item = readdir(dir)) {
+    bool complete = true;
+    for (;;) {
+      // readdir reports its errors only through errno, which the checks below may change.
+      errno = 0;
+      dirent* item = readdir(dir);
+      if (item == nullptr) {
+        complete = errno == 0;
+        break;
+      }
       std::string name = item->d_name;
       if (name == "." || name == "..") {
         continue;
@@ -412,7 +419,6 @@ public:
       entry.Name = std::move(name);
       entries.push_back(std::move(entry));
     }
-    bool complete = errno == 0;
     closedir(dir);
     if (!complete) {
       return std::nullopt;

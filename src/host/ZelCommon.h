@@ -13,8 +13,8 @@
 // character; a byte that is not valid UTF-8 counts as one character. Positions count from 1.
 // Searches compare bytes; the case-insensitive variants fold ASCII letters only.
 // NoteName, NoteOctave, IntToText, Int64ToText and rounding live in engine/ZelMidi.h.
-// Text helpers are safe on the audio thread only where they do not allocate; the file and shell
-// helpers belong to the user-interface thread.
+// Every helper here returns new strings, so none belongs on the audio thread; the file and shell
+// helpers use the platform services of the user-interface thread.
 
 // Numbers.
 

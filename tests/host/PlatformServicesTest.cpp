@@ -159,9 +159,11 @@ TEST_F(PlatformServicesTest, ListFolderTellsFilesFromFoldersAndHiddenEntries) {
   TFakeHome::WriteFile(Home.Root() + "/list/.b", "x");
   std::filesystem::create_directories(Home.Root() + "/list/sub");
   std::filesystem::create_directory_symlink(Home.Root() + "/list/sub", Home.Root() + "/list/link");
+  // A dangling link must not end the listing early.
+  std::filesystem::create_symlink(Home.Root() + "/list/gone", Home.Root() + "/list/broken");
   auto entries = Services.ListFolder(Home.Root() + "/list");
   ASSERT_TRUE(entries);
-  ASSERT_EQ(entries->size(), 4u);
+  ASSERT_EQ(entries->size(), 5u);
   for (const TFolderEntry& entry : *entries) {
     EXPECT_EQ(entry.IsDirectory, entry.Name == "sub" || entry.Name == "link") << entry.Name;
     EXPECT_EQ(entry.IsHidden, entry.Name == ".b") << entry.Name;
