@@ -17,3 +17,7 @@ echo "== ThreadSanitizer stress tests"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j "$jobs"
 ctest --preset tsan
+
+echo "== Ardour end-to-end scenarios (the plug-in binary inside Ardour 7, headless)"
+bash scripts/install-deps.sh ardour
+bash tests/e2e/ardour/run.sh build/ci/src/plugin/Triaxo.so
