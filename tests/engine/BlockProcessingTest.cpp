@@ -396,11 +396,3 @@ TEST_F(EditorFeedProcessing, LostFeedEntriesNeverLeaveAKeyLit) {
   Plugin.VSTModuleEditIdle();
   EXPECT_EQ(Editor.Highlights.Count(), 1);
 }
-
-TEST_F(EditorFeedProcessing, ResetToDefaultsRestoresTheSetup) {
-  SetChord(0, {0, 4});
-  Plugin.Setup.OctaveRangeTo = 3;
-  Plugin.ResetToDefaults();
-  EXPECT_EQ(Plugin.Setup.OctaveRangeTo, 10);
-  EXPECT_EQ(Plugin.Setup.Triggers[0].Notes.Count(), 0);
-}

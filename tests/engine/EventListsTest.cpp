@@ -48,13 +48,6 @@ TEST(EventQueue, FullQueueRefusesNewEventsWithoutHarm) {
   EXPECT_EQ(events.DefaultCapacity, 4096u);
 }
 
-TEST(EventQueue, NewEventIsNoteOnPendingWithZeroFields) {
-  const TMidiEvent event;
-  EXPECT_EQ(event.State, EventState::NoteOnPending);
-  EXPECT_EQ(event.Note, 0);
-  EXPECT_EQ(event.Time, 0.0);
-}
-
 class SoundingNoteText : public ::testing::Test {
 protected:
   void SetUp() override { SetDisplayOctaveOffset(-2); }
