@@ -83,6 +83,27 @@ TEST(TextHelpersTest, BrokenUtf8CountsBytewiseAndNeverReadsPastTheEnd) {
   EXPECT_EQ(LeftText("\xFF\xFE", 1), "\xFF");
 }
 
+TEST(TextHelpersTest, ArbitraryBytesSplitAndJoinBackWithoutLoss) {
+  // Deterministic mixed input: ASCII, quotes, delimiters, valid and broken UTF-8.
+  const std::string pieces[] = {"a", ";", "\"", "\xC3\xBC", "\xE2\x88\x92", "\xE2\x88", "\xFF", " ", "$1"};
+  uint32_t state = 12345;
+  for (int round = 0; round < 500; ++round) {
+    std::string text;
+    for (int k = 0; k < round % 17; ++k) {
+      state = state * 1664525u + 1013904223u;
+      text += pieces[(state >> 16) % std::size(pieces)];
+    }
+    const int32_t length = TextLength(text);
+    for (int32_t n = 0; n <= length + 1; ++n) {
+      EXPECT_EQ(LeftText(text, n) + TextFrom(text, n + 1), text);
+      EXPECT_EQ(LeftText(text, n) + RightText(text, length - n), n <= length ? text : LeftText(text, n));
+      EXPECT_EQ(ReplaceRange(text, n + 1, 1, RightText(LeftText(text, n + 1), n < length ? 1 : 0)), text);
+      EXPECT_LE(GetField(text, n, ";", false, true).size(), text.size());
+    }
+    EXPECT_EQ(ReplaceText(ReplaceText(text, ";", "\x01", false), "\x01", ";", false), text);
+  }
+}
+
 TEST(TextHelpersTest, AfterBeforeAndBetween) {
   EXPECT_EQ(TextAfter("=", "Style=2"), "2");
   EXPECT_EQ(TextAfter("=", "Style"), "");
