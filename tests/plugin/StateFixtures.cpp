@@ -35,8 +35,10 @@ std::vector<uint8_t> ContainerAround(const std::vector<uint8_t>& payload) {
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  // Paths are UTF-8, as the plug-in's; Windows would read a narrow path in the ANSI code page.
+  const std::filesystem::path target(std::u8string(path.begin(), path.end()));
+  std::filesystem::create_directories(target.parent_path());
+  std::ofstream out(target, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 

@@ -180,8 +180,10 @@ VstIntPtr TTestVstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*valu
       return 1;
     }
     return 0;
-  case audioMasterAutomate:
+  case audioMasterAutomate: {
+    std::lock_guard<std::mutex> lock(FLogLock);
     Automations.push_back({index, opt});
+  }
     return 0;
   case audioMasterWantMidi:
     ++WantMidiCalls;
@@ -190,6 +192,7 @@ VstIntPtr TTestVstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*valu
     return ProvideTime ? reinterpret_cast<VstIntPtr>(&Time) : 0;
   case audioMasterProcessEvents: {
     const auto* events = static_cast<const VstEvents*>(ptr);
+    std::lock_guard<std::mutex> lock(FLogLock);
     DeliveredCounts.push_back(events->numEvents);
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
       const auto* midi = reinterpret_cast<const VstMidiEvent*>(events->events[i]);

@@ -4,6 +4,7 @@
 #include "host/VSTInterface.h"
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,8 @@ public:
   bool ProvideTime = true;
   vst::VstTimeInfo Time{};
 
-  // What the host saw.
+  // What the host saw. The audio and user-interface threads both report; tests that run both at
+  // once read these only after joining.
   std::vector<TCapturedEvent> Output;
   std::vector<int32_t> DeliveredCounts; // numEvents of each audioMasterProcessEvents call
   std::vector<TAutomateCall> Automations;
@@ -82,6 +84,7 @@ private:
   vst::VstIntPtr Answer(vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value, void* ptr,
                         float opt);
 
+  std::mutex FLogLock;
   vst::AEffect* FEffect = nullptr;
   int32_t FBlock = 0;
   std::vector<float> FLeft;

@@ -38,7 +38,7 @@ PluginEntryProc PluginEntry() {
     HMODULE library = LoadLibraryW(LibraryPath().c_str());
     if (library == nullptr)
       throw std::runtime_error("cannot load the plug-in: error " + std::to_string(GetLastError()));
-    auto* symbol = reinterpret_cast<PluginEntryProc>(GetProcAddress(library, "VSTPluginMain"));
+    auto* symbol = reinterpret_cast<PluginEntryProc>(reinterpret_cast<void*>(GetProcAddress(library, "VSTPluginMain")));
     if (symbol == nullptr)
       throw std::runtime_error("the plug-in has no VSTPluginMain");
     return symbol;
