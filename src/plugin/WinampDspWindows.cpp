@@ -34,8 +34,8 @@ struct TWinampInstance {
   std::vector<float> Right;
 };
 
-vst::VstIntPtr VST_CALL HostCallback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::VstIntPtr, void* ptr,
-                                     float) {
+vst::VstIntPtr VST_CALL HostCallback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::VstIntPtr,
+                                     void* ptr, float) {
   switch (opcode) {
   case vst::audioMasterVersion:
     return vst::kVstVersion;
@@ -95,10 +95,11 @@ void __cdecl Config(TWinampDspModule* module) {
   if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     return;
   }
-  HWND owner = module->ParentWindow != nullptr && IsWindow(module->ParentWindow) ? module->ParentWindow : nullptr;
+  HWND owner =
+      module->ParentWindow != nullptr && IsWindow(module->ParentWindow) ? module->ParentWindow : nullptr;
   HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME, ConfigWindowClass, ConfigWindowTitle,
-                                WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT, ConfigWindowWidth,
-                                ConfigWindowHeight, owner, nullptr, library, nullptr);
+                                WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT,
+                                ConfigWindowWidth, ConfigWindowHeight, owner, nullptr, library, nullptr);
   if (window == nullptr) {
     return;
   }
@@ -190,10 +191,14 @@ void __cdecl Quit(TWinampDspModule* module) {
 
 TWinampDspModule Module{ModuleDescription, nullptr, nullptr, Config, Init, ModifySamples, Quit, nullptr};
 
-TWinampDspModule* __cdecl GetModule(int index) { return index == 0 ? &Module : nullptr; }
+TWinampDspModule* __cdecl GetModule(int index) {
+  return index == 0 ? &Module : nullptr;
+}
 
 TWinampDspHeader Header{WinampDsp::HeaderVersion, HeaderDescription, GetModule};
 
 } // namespace
 
-extern "C" TWinampDspHeader* __cdecl winampDSPGetHeader2(HWND) { return &Header; }
+extern "C" TWinampDspHeader* __cdecl winampDSPGetHeader2(HWND) {
+  return &Header;
+}

@@ -13,7 +13,7 @@
 // layout, so field order and types are fixed; the functions use the C calling convention.
 struct TWinampDspModule {
   char* Description;
-  HWND ParentWindow;    // filled in by Winamp
+  HWND ParentWindow;     // filled in by Winamp
   HINSTANCE DllInstance; // filled in by Winamp
   void(__cdecl* Config)(TWinampDspModule* module);
   // 0 on success.

@@ -31,6 +31,13 @@ std::wstring LibraryPath() {
   return std::filesystem::path(path).make_preferred().wstring();
 }
 
+// The shell folder setting is one for the whole user, and CTest runs test processes side by side:
+// a machine-wide lock keeps two redirections from crossing. The lock is re-entrant per thread.
+HANDLE DocumentsLock() {
+  static HANDLE lock = CreateMutexW(nullptr, FALSE, L"Local\\TriaxoTestDocumentsFolder");
+  return lock;
+}
+
 } // namespace
 
 PluginEntryProc PluginEntry() {
@@ -38,7 +45,8 @@ PluginEntryProc PluginEntry() {
     HMODULE library = LoadLibraryW(LibraryPath().c_str());
     if (library == nullptr)
       throw std::runtime_error("cannot load the plug-in: error " + std::to_string(GetLastError()));
-    auto* symbol = reinterpret_cast<PluginEntryProc>(reinterpret_cast<void*>(GetProcAddress(library, "VSTPluginMain")));
+    auto* symbol =
+        reinterpret_cast<PluginEntryProc>(reinterpret_cast<void*>(GetProcAddress(library, "VSTPluginMain")));
     if (symbol == nullptr)
       throw std::runtime_error("the plug-in has no VSTPluginMain");
     return symbol;
@@ -49,6 +57,9 @@ PluginEntryProc PluginEntry() {
 // The shell's personal folder is redirected for the test's lifetime through the user's shell folder
 // setting, which the shell reads on every request; FOldHome keeps the previous setting's bytes.
 TFakeHome::TFakeHome() {
+  // An abandoned lock (a crashed test) is ours now, which is what we want.
+  if (DocumentsLock() == nullptr || WaitForSingleObject(DocumentsLock(), INFINITE) == WAIT_FAILED)
+    throw std::runtime_error("cannot take the documents folder lock");
   static std::atomic<unsigned> counter{0};
   std::filesystem::path root =
       std::filesystem::temp_directory_path() /
@@ -86,4 +97,5 @@ TFakeHome::~TFakeHome() {
   }
   std::error_code ignored;
   std::filesystem::remove_all(FHome, ignored);
+  ReleaseMutex(DocumentsLock());
 }
