@@ -1,0 +1,70 @@
+# JuceGui: the JUCE modules the editor needs, compiled by our own CMake into one static library.
+#
+# Debian ships the module sources without their bundled zlib/png/jpeg, so the system libraries are
+# linked instead. The library is built with hidden visibility like the plug-in, so two JUCE plug-ins
+# in one host never share a message manager.
+
+set(TRIAXO_JUCE_MODULES_DIR "/usr/share/juce/modules" CACHE PATH "Folder of the JUCE 7 module sources")
+if(NOT EXISTS "${TRIAXO_JUCE_MODULES_DIR}/juce_gui_basics/juce_gui_basics.cpp")
+  message(FATAL_ERROR "JUCE modules not found in ${TRIAXO_JUCE_MODULES_DIR} "
+                      "(install juce-modules-source-data, scripts/install-deps.sh core)")
+endif()
+
+set(TRIAXO_JUCE_MODULE_NAMES juce_core juce_events juce_data_structures juce_graphics juce_gui_basics)
+
+# The modules are compiled from an overridable copy so a platform patch (see the Windows build) can
+# be applied without touching the system tree.
+set(TRIAXO_JUCE_SOURCE_ROOT "${TRIAXO_JUCE_MODULES_DIR}" CACHE INTERNAL "")
+
+# juce_gui_basics first: it is by far the longest to compile, so it starts while the rest queue.
+add_library(triaxo_juce STATIC
+  ${TRIAXO_JUCE_SOURCE_ROOT}/juce_gui_basics/juce_gui_basics.cpp
+  ${TRIAXO_JUCE_SOURCE_ROOT}/juce_graphics/juce_graphics.cpp
+  ${TRIAXO_JUCE_SOURCE_ROOT}/juce_core/juce_core.cpp
+  ${TRIAXO_JUCE_SOURCE_ROOT}/juce_events/juce_events.cpp
+  ${TRIAXO_JUCE_SOURCE_ROOT}/juce_data_structures/juce_data_structures.cpp)
+
+set(TRIAXO_JUCE_DEFINITIONS
+  JUCE_GLOBAL_MODULE_SETTINGS_INCLUDED=1
+  JUCE_STANDALONE_APPLICATION=0
+  JUCE_USE_CURL=0
+  JUCE_WEB_BROWSER=0
+  JUCE_DISPLAY_SPLASH_SCREEN=0
+  JUCE_REPORT_APP_USAGE=0
+  JUCE_MODAL_LOOPS_PERMITTED=0
+  JUCE_USE_XSHM=1
+  JUCE_USE_XRENDER=0
+  JUCE_USE_XCURSOR=1
+  JUCE_USE_XRANDR=1
+  JUCE_USE_XINERAMA=1
+  JUCE_CATCH_UNHANDLED_EXCEPTIONS=0
+  $<$<CONFIG:Debug>:DEBUG=1>
+  $<$<NOT:$<CONFIG:Debug>>:NDEBUG=1>)
+foreach(module IN LISTS TRIAXO_JUCE_MODULE_NAMES)
+  list(APPEND TRIAXO_JUCE_DEFINITIONS JUCE_MODULE_AVAILABLE_${module}=1)
+endforeach()
+
+target_compile_definitions(triaxo_juce PUBLIC ${TRIAXO_JUCE_DEFINITIONS})
+target_include_directories(triaxo_juce SYSTEM PUBLIC ${TRIAXO_JUCE_SOURCE_ROOT})
+# Third-party code: its warnings are not ours to fix, and must not break a -Werror build.
+target_compile_options(triaxo_juce PRIVATE -w)
+set_target_properties(triaxo_juce PROPERTIES POSITION_INDEPENDENT_CODE ON
+                                             CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+
+find_package(Threads REQUIRED)
+find_package(ZLIB REQUIRED)
+target_link_libraries(triaxo_juce PUBLIC Threads::Threads ZLIB::ZLIB)
+
+if(WIN32)
+  target_link_libraries(triaxo_juce PUBLIC
+    gdi32 user32 kernel32 comdlg32 ole32 oleaut32 uuid shlwapi imm32 winmm version ws2_32 wininet
+    dxgi dwmapi comctl32 shell32 rpcrt4 advapi32)
+else()
+  find_package(PkgConfig REQUIRED)
+  # X11 and its extensions are loaded by JUCE at run time; only their headers are needed here.
+  pkg_check_modules(TRIAXO_JUCE_LINUX REQUIRED IMPORTED_TARGET freetype2 x11 xext xrandr xinerama xcursor)
+  find_package(PNG REQUIRED)
+  find_package(JPEG REQUIRED)
+  target_include_directories(triaxo_juce SYSTEM PRIVATE ${TRIAXO_JUCE_LINUX_INCLUDE_DIRS})
+  target_link_libraries(triaxo_juce PUBLIC PkgConfig::TRIAXO_JUCE_LINUX PNG::PNG JPEG::JPEG ${CMAKE_DL_LIBS} rt)
+endif()

@@ -1,0 +1,20 @@
+# Writes a C++ source holding font files as byte arrays, so the editor draws text on systems without
+# installed fonts and renders the same everywhere.
+# cmake -DOUTPUT=<file.cpp> -DFONT_REGULAR=<ttf> -DFONT_BOLD=<ttf> -P EmbedFonts.cmake
+set(body "// Generated from the DejaVu fonts at build time; do not edit.\n#include <cstddef>\n\nnamespace TriaxoEmbeddedFonts {\n")
+foreach(name IN ITEMS DejaVuSans DejaVuSansBold)
+  if(name STREQUAL "DejaVuSans")
+    set(path "${FONT_REGULAR}")
+  else()
+    set(path "${FONT_BOLD}")
+  endif()
+  file(READ "${path}" hex HEX)
+  string(LENGTH "${hex}" hexLength)
+  math(EXPR size "${hexLength} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n" bytes "${bytes}")
+  string(APPEND body "extern const unsigned char ${name}[] = {\n${bytes}};\nextern const std::size_t ${name}Size = ${size};\n")
+endforeach()
+string(APPEND body "} // namespace TriaxoEmbeddedFonts\n")
+file(WRITE "${OUTPUT}.tmp" "${body}")
+file(RENAME "${OUTPUT}.tmp" "${OUTPUT}")

@@ -1,0 +1,124 @@
+#include "gui/ZelNumericInputModel.h"
+
+#include "gui/ZelGuiText.h"
+
+#include <algorithm>
+
+void TZelNumericInputModel::SetValue(float value) {
+  value = std::clamp(value, static_cast<float>(FMinValue), static_cast<float>(FMaxValue));
+  if (value == FValue) {
+    return;
+  }
+  FValue = value;
+  Invalidate();
+  if (OnChange) {
+    OnChange(FSender);
+  }
+}
+
+void TZelNumericInputModel::SetMinValue(int32_t value) {
+  FMinValue = value;
+  FMaxValue = std::max(FMaxValue, FMinValue);
+  FValue = std::clamp(FValue, static_cast<float>(FMinValue), static_cast<float>(FMaxValue));
+  Invalidate();
+}
+
+void TZelNumericInputModel::SetMaxValue(int32_t value) {
+  FMaxValue = value;
+  FMinValue = std::min(FMinValue, FMaxValue);
+  FValue = std::clamp(FValue, static_cast<float>(FMinValue), static_cast<float>(FMaxValue));
+  Invalidate();
+}
+
+void TZelNumericInputModel::SetStyle(const TZelSkin* skin) {
+  if (skin == nullptr) {
+    return;
+  }
+  BorderWidth = 1;
+  BorderColor = skin->ValueBorder;
+  Color = skin->ValueBackground;
+  FontColor = skin->ValueText;
+  HighlightColor = skin->ValueBar;
+  Invalidate();
+}
+
+bool TZelNumericInputModel::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+  bool proceed = true;
+  if (OnBeforeMouseDown) {
+    OnBeforeMouseDown(FSender, button, shift, x, y, proceed);
+  }
+  FLastContinue = proceed;
+  if (!proceed || button != mbLeft) {
+    return false;
+  }
+  FAnchorY = y;
+  return true;
+}
+
+void TZelNumericInputModel::MouseMove(TShiftState shift, int32_t y) {
+  if (!FLastContinue || !InShift(shift, ssLeft) || FAnchorY < 0) {
+    return;
+  }
+  const float step = InShift(shift, ssShift) ? FineDragStep : DragStep;
+  if (y < FAnchorY) {
+    SetValue(FValue + step);
+  } else if (y > FAnchorY) {
+    SetValue(FValue - step);
+  }
+  FAnchorY = y;
+}
+
+void TZelNumericInputModel::MouseWheel(int32_t delta) {
+  if (delta > 0) {
+    SetValue(FValue + WheelStep);
+  } else if (delta < 0) {
+    SetValue(FValue - WheelStep);
+  }
+}
+
+std::string TZelNumericInputModel::Text() const {
+  std::string text = ZelGuiText::FloatToText(FValue);
+  if (OnGetText) {
+    OnGetText(FSender, FValue, text);
+  }
+  return text;
+}
+
+void TZelNumericInputModel::BuildPopupMenu(TZelPopupMenu& popup) {
+  popup.Items().Clear();
+  const int32_t width = static_cast<int32_t>(std::to_string(FMaxValue).size());
+  TZelMenuItem* group = nullptr;
+  std::string groupCaption;
+  for (int32_t a = FMaxValue; a >= FMinValue; --a) {
+    std::string caption = ZelGuiText::IntToText(a);
+    if (OnGetText) {
+      OnGetText(FSender, static_cast<float>(a), caption);
+    }
+    caption = ZelGuiText::PadWithFigureSpaces(caption, width);
+    TZelMenuItem* parent = &popup.Items();
+    if (OnGetPopupGroup) {
+      std::string wanted;
+      OnGetPopupGroup(FSender, a, wanted);
+      if (wanted.empty()) {
+        group = nullptr;
+      } else if (group == nullptr || wanted != groupCaption) {
+        group = &popup.Items().Add(wanted, GroupTag);
+      }
+      groupCaption = wanted;
+      if (group != nullptr) {
+        parent = group;
+      }
+    }
+    parent->Add(caption, a, [this](TZelMenuItem& item) { SetValue(static_cast<float>(item.Tag)); });
+  }
+  if (OnPopulatePopupMenu) {
+    OnPopulatePopupMenu(FSender, popup);
+  }
+}
+
+void TZelNumericInputModel::PreparePopup(TZelPopupMenu& popup) {
+  CheckByTag(popup, ValueAsInteger(), nullptr, true);
+  if (OnPopupPopupMenu) {
+    OnPopupPopupMenu(FSender, popup);
+  }
+}

@@ -1,0 +1,107 @@
+// ZelSliderModel: the slider's rules without a display: value and random range, drag, fine mode, wheel, bars.
+#pragma once
+
+#include "gui/ZelPopupMenu.h"
+#include "gui/ZelSkin.h"
+#include "gui/ZelTypes.h"
+
+#include <functional>
+#include <string>
+
+using TZelSliderGetTextEvent =
+    std::function<void(TObject* sender, float value, float random, std::string& text)>;
+using TZelSliderGetPopupGroupEvent =
+    std::function<void(TObject* sender, int32_t value, std::string& groupCaption)>;
+using TZelSliderOnPopulatePopupMenuEvent = std::function<void(TObject* sender, TZelPopupMenu& popup)>;
+
+// The press record of one drag.
+struct TMouseDownInfo {
+  bool RandomDrag = false;
+  bool Moved = false;
+  int32_t AnchorX = -1;
+  bool Fine = false;
+};
+
+class TZelSliderModel {
+public:
+  static constexpr float WheelStep = 0.25f;
+  // Fine mode moves the value as if the range were this many units wide.
+  static constexpr double FineRangeUnits = 25.0;
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnChangeRandom;
+  TZelSliderGetTextEvent OnGetText;
+  TZelSliderGetPopupGroupEvent OnGetPopupGroup;
+  TZelSliderOnPopulatePopupMenuEvent OnPopulatePopupMenu;
+  TZelBeforeMouseDownEvent OnBeforeMouseDown;
+  std::function<void()> OnInvalidate;
+
+  void SetSender(TObject* sender) { FSender = sender; }
+
+  float Value() const { return FValue; }
+  float Random() const { return FRandom; }
+  void SetValue(float value);
+  void SetRandom(float random);
+  int32_t MinValue() const { return FMinValue; }
+  int32_t MaxValue() const { return FMaxValue; }
+  // Pull the value into the new range without events.
+  void SetMinValue(int32_t value);
+  void SetMaxValue(int32_t value);
+
+  bool UseRandom = false;
+  bool ShowText = true;
+  int32_t BorderWidth = 1;
+  TColor Color = RGBColor(0xFF, 0xFF, 0xFF);
+  TColor ValueColor = RGBColor(0x99, 0xB4, 0xD1);
+  TColor RandomColor = RGBColor(0xC0, 0xDC, 0xC0);
+  TColor BorderColor = RGBColor(0x64, 0x64, 0x64);
+  TColor FontColor = RGBColor(0x00, 0x00, 0x00);
+  // Colours chosen once from the style (null leaves the designed colours).
+  void SetStyle(const TZelSkin* skin);
+
+  void SetBounds(int32_t width, int32_t height) {
+    FWidth = width;
+    FHeight = height;
+  }
+  int32_t Width() const { return FWidth; }
+  int32_t Height() const { return FHeight; }
+
+  // Mouse position to value, whole numbers, fine mode applied.
+  float PositionToValue(int32_t x) const;
+  void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
+  void MouseMove(TShiftState shift, int32_t x, int32_t y);
+  void MouseUp();
+  // delta > 0 is up; only while the pointer is over the slider.
+  void MouseWheel(int32_t delta, TShiftState shift);
+  const TMouseDownInfo& PressInfo() const { return FPress; }
+  bool LastContinue() const { return FLastContinue; }
+
+  // Drawing: right edges (exclusive) of the value and random bars; the random bar is empty when its
+  // right edge is not past the value bar's.
+  int32_t ValueBarRight() const;
+  int32_t RandomBarRight() const;
+  std::string Text() const;
+
+  // The default popup list: entries MinValue..MaxValue, grouped by OnGetPopupGroup.
+  void BuildPopup(TZelPopupMenu& popup);
+  // Before the popup opens: check the entry of round(Value) and its groups.
+  void PreparePopup(TZelPopupMenu& popup);
+
+private:
+  void Invalidate() {
+    if (OnInvalidate) {
+      OnInvalidate();
+    }
+  }
+  int32_t BarEdge(double value) const;
+
+  TObject* FSender = nullptr;
+  float FValue = 0.0f;
+  float FRandom = 0.0f;
+  int32_t FMinValue = 0;
+  int32_t FMaxValue = 100;
+  int32_t FWidth = 100;
+  int32_t FHeight = 24;
+  bool FLastContinue = true;
+  TMouseDownInfo FPress;
+};

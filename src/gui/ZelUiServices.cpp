@@ -1,0 +1,125 @@
+#include "gui/ZelUiServices.h"
+
+#include "gui/InputDlg.h"
+#include "gui/InputDlgNumeric.h"
+#include "gui/VSTEditorBase.h"
+#include "gui/ZelJuceRuntime.h"
+#include "gui/ZelMessageBox.h"
+
+#include <algorithm>
+
+TZelUiServices& TZelUiServices::Instance() {
+  static TZelUiServices services;
+  return services;
+}
+
+TfrmVSTEditorBase* TZelUiServices::EditorOf(juce::Component* component) const {
+  for (juce::Component* c = component; c != nullptr; c = c->getParentComponent()) {
+    if (auto* editor = dynamic_cast<TfrmVSTEditorBase*>(c)) {
+      if (std::find(FEditors.begin(), FEditors.end(), editor) != FEditors.end()) {
+        return editor;
+      }
+    }
+  }
+  return nullptr;
+}
+
+void TZelUiServices::Submit(TUiOwner owner, TRequest request) {
+  // Owners are components of our own windows; anything else is treated as no owner.
+  juce::Component* ownerComponent = nullptr;
+  TfrmVSTEditorBase* editor = nullptr;
+  if (owner != nullptr) {
+    for (TfrmVSTEditorBase* open : FEditors) {
+      auto* candidate = static_cast<juce::Component*>(owner);
+      if (candidate == open || open->isParentOf(candidate)) {
+        ownerComponent = candidate;
+        editor = EditorOf(candidate);
+        break;
+      }
+    }
+  }
+  if (editor == nullptr && !FEditors.empty()) {
+    editor = FEditors.back();
+  }
+  if (editor == nullptr) {
+    FPending.push_back(std::move(request));
+    return;
+  }
+  request(*editor, ownerComponent);
+}
+
+void TZelUiServices::ShowMessageBox(TUiOwner owner, const std::string& text, const std::string& caption,
+                                    TMessageButtons buttons, TMessageIcon icon, TMessageDone done) {
+  Submit(owner, [=](TfrmVSTEditorBase& editor, juce::Component* at) {
+    auto box = std::make_unique<TZelMessageBox>(juce::String::fromUTF8(caption.c_str()),
+                                                juce::String::fromUTF8(text.c_str()), buttons == mbYesNo,
+                                                static_cast<TZelMessageBox::TIcon>(icon));
+    box->OnClose = [done](int result) {
+      if (done) {
+        done(static_cast<TModalResult>(result));
+      }
+    };
+    editor.Dialogs().Show(std::move(box), at);
+  });
+}
+
+void TZelUiServices::ShowTextDialog(TUiOwner owner, const std::string& caption, const std::string& prompt,
+                                    bool emptyAllowed, int32_t maxLength, const std::string& text,
+                                    TTextDone done) {
+  Submit(owner, [=](TfrmVSTEditorBase& editor, juce::Component* at) {
+    auto dialog = std::make_unique<TfrmInputDlg>(juce::String::fromUTF8(caption.c_str()));
+    dialog->SetPrompt(juce::String::fromUTF8(prompt.c_str()));
+    dialog->AllowEmpty = emptyAllowed;
+    dialog->SetText(juce::String::fromUTF8(text.c_str()), maxLength);
+    TfrmInputDlg* form = dialog.get();
+    dialog->OnClose = [done, form](int result) {
+      if (done) {
+        const bool ok = result == TfrmInputDlg::ModalOK;
+        done(ok, ok ? form->Text().toStdString() : std::string());
+      }
+    };
+    editor.Dialogs().Show(std::move(dialog), at);
+  });
+}
+
+void TZelUiServices::ShowNumberDialog(TUiOwner owner, const std::string& caption, const std::string& prompt,
+                                      double maximum, double minimum, int32_t decimals, double value,
+                                      TNumberDone done) {
+  Submit(owner, [=](TfrmVSTEditorBase& editor, juce::Component* at) {
+    auto dialog = std::make_unique<TfrmInputDlgNumeric>(juce::String::fromUTF8(caption.c_str()));
+    dialog->SetPrompt(juce::String::fromUTF8(prompt.c_str()));
+    dialog->SetNumber(decimals, minimum, maximum, value);
+    TfrmInputDlgNumeric* form = dialog.get();
+    dialog->OnClose = [done, form](int result) {
+      if (done) {
+        const bool ok = result == TfrmInputDlgNumeric::ModalOK;
+        done(ok, ok ? form->Value() : 0.0);
+      }
+    };
+    editor.Dialogs().Show(std::move(dialog), at);
+  });
+}
+
+void TZelUiServices::RunLater(int32_t milliseconds, std::function<void()> action) {
+  if (!action) {
+    return;
+  }
+  if (!ZelJuceRuntime::Active()) {
+    action(); // nothing would ever run the timer
+    return;
+  }
+  juce::Timer::callAfterDelay(std::max(0, milliseconds), std::move(action));
+}
+
+void TZelUiServices::EditorOpened(TfrmVSTEditorBase& editor) {
+  FEditors.push_back(&editor);
+  std::vector<TRequest> pending;
+  pending.swap(FPending);
+  for (auto& request : pending) {
+    request(editor, nullptr);
+  }
+}
+
+void TZelUiServices::EditorClosing(TfrmVSTEditorBase& editor) {
+  FEditors.erase(std::remove(FEditors.begin(), FEditors.end(), &editor), FEditors.end());
+}
