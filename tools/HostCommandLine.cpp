@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <sstream>
+#include <string_view>
 
 #ifndef TRIAXO_VERSION_TEXT
 #define TRIAXO_VERSION_TEXT "1.0.0"
@@ -173,6 +174,10 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
         name = arg.substr(0, equals);
         inlineValue = arg.substr(equals + 1);
       }
+    } else if (arg.size() > 2 && std::string_view("pobr").find(arg[1]) != std::string_view::npos) {
+      // -oFILE, as getopt allows for short options that take a value.
+      name = arg.substr(0, 2);
+      inlineValue = arg.substr(2);
     }
     auto value = [&]() -> std::string {
       if (inlineValue)
@@ -311,13 +316,15 @@ int RunInfo(const TOptions& options, const std::string& executablePath, std::ost
   else
     out << "Chunk size:      none (the plug-in keeps no chunks)\n";
   out << "Parameters:      " << effect.numParams << "\n";
+  if (effect.numParams > 0)
+    out << "   #  Name                     Value         Label\n";
   for (int32_t i = 0; i < effect.numParams; ++i) {
     std::string name = host.DispatchText(vst::effGetParamName, i);
     std::string display = host.DispatchText(vst::effGetParamDisplay, i);
     std::string label = host.DispatchText(vst::effGetParamLabel, i);
     char line[256];
-    std::snprintf(line, sizeof line, "  %2d  %-24s %s%s%s\n", i, name.c_str(), display.c_str(),
-                  label.empty() ? "" : " ", label.c_str());
+    std::snprintf(line, sizeof line, "  %2d  %-24s %-13s %s\n", i, name.c_str(), display.c_str(),
+                  label.c_str());
     out << line;
   }
   out << "Can do:\n";
@@ -402,6 +409,8 @@ int RunRender(const TOptions& options, const std::string& executablePath, std::o
 } // namespace
 
 std::string DefaultPluginPath(const std::string& executablePath) {
+  if (executablePath.empty())
+    return {};
   const std::filesystem::path folder = std::filesystem::path(executablePath).parent_path();
   for (const std::filesystem::path& candidate :
        {folder / PluginFileName, folder / ".." / "src" / "plugin" / PluginFileName,

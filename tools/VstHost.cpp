@@ -260,6 +260,9 @@ VstIntPtr TVstHost::Callback(VstInt32 opcode, VstInt32 /*index*/, VstIntPtr valu
     FTimeInfo.flags = kVstPpqPosValid | kVstTempoValid | kVstTimeSigValid;
     if (FTransport.Playing)
       FTimeInfo.flags |= kVstTransportPlaying;
+    if (FTransport.Playing != FReportedPlaying)
+      FTimeInfo.flags |= kVstTransportChanged;
+    FReportedPlaying = FTransport.Playing;
     return reinterpret_cast<VstIntPtr>(&FTimeInfo);
   }
   case audioMasterProcessEvents:

@@ -96,6 +96,7 @@ private:
   int32_t FBlockSize = 512;
   int64_t FBlockStart = 0;
   THostTransport FTransport;
+  bool FReportedPlaying = false; // for the transport-changed flag
   vst::VstTimeInfo FTimeInfo{};
   std::vector<TCapturedMidiEvent> FCaptured;
   int64_t FIgnoredEvents = 0;

@@ -127,7 +127,7 @@ TEST(HostCommandLine, InfoReportsThePluginAsTheHostSeesIt) {
         "Vendor version:  7\n", "Unique ID:       'Echo' (0x4563686F)\n", "Category:        synth (2)\n",
         "Flags:           0x130 (CanReplacing ProgramChunks IsSynth)\n", "Audio:           0 in, 2 out\n",
         "Programs:        1, current 0 \"Echo Default\"\n", "Chunk size:      4 bytes (program)\n",
-        "Parameters:      1\n", "   0  Gain                     -6.0 dB\n",
+        "Parameters:      1\n", "   0  Gain                     -6.0          dB\n",
         "  receiveVstMidiEvent      yes\n", "  offline                  no\n",
         "  bypass                   don't know\n"})
     EXPECT_NE(result.Out.find(expected), std::string::npos) << expected << "\n" << result.Out;

@@ -95,7 +95,7 @@ TEST(HostRender, OutputFileKeepsResolutionAndTempoMap) {
   const TMidiSong song = MakeSong(96, {{96, 192, 60}, {384, 480, 62}}, {{0, 400000}, {288, 750000}});
   const std::string input = WriteSongFile(folder, "in.mid", song);
   const std::string output = folder.File("sub/out.mid");
-  const TCommandResult run = RunHost({"render", input, "-o", output, "-p", EchoPlugin, "-b", "64", "-q"});
+  const TCommandResult run = RunHost({"render", input, "-o" + output, "-p", EchoPlugin, "-b64", "-q"});
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
   EXPECT_TRUE(run.Out.empty());
 
