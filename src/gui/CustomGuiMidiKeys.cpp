@@ -380,7 +380,16 @@ void TCustomGuiMidiKeys::MouseLeave() {
 }
 
 void TCustomGuiMidiKeys::SetStyle(const TZelSkin* skin) {
+  const TZelKeysPalette previous = FPalette;
   FPalette = KeysPaletteFor(skin);
+  // Keys pressed or pinned before the palette arrived take its colours.
+  for (TGuiSingleKey& key : FKeys) {
+    if (key.DownColor == previous.Pinned && key.Has(kfPinned)) {
+      key.DownColor = FPalette.Pinned;
+    } else if (key.DownColor == previous.Pressed) {
+      key.DownColor = FPalette.Pressed;
+    }
+  }
   RequestRepaint();
 }
 

@@ -88,15 +88,24 @@ void TZelDialogHost::ShowNext() {
   x = juce::jlimit(0, std::max(0, getWidth() - bounds.getWidth()), x);
   y = juce::jlimit(0, std::max(0, getHeight() - bounds.getHeight()), y);
   FCurrent->setTopLeftPosition(x, y);
-  FCurrent->OnClose = [this](int result) {
-    Closed(result);
-  };
+  Chain(*FCurrent);
   addAndMakeVisible(*FCurrent);
   if (juce::Component* focus = FCurrent->InitialFocus()) {
     focus->grabKeyboardFocus();
   } else {
     FCurrent->grabKeyboardFocus();
   }
+}
+
+// The asker's answer first, then the host moves on to the next dialog.
+void TZelDialogHost::Chain(TZelDialogForm& form) {
+  auto answer = form.OnClose;
+  form.OnClose = [this, answer](int result) {
+    if (answer) {
+      answer(result);
+    }
+    Closed(result);
+  };
 }
 
 void TZelDialogHost::Closed(int /*modalResult*/) {
@@ -119,9 +128,7 @@ void TZelDialogHost::CancelAll() {
     if (FCurrent == nullptr) {
       FCurrent = std::move(FQueue.front().Form);
       FQueue.erase(FQueue.begin());
-      FCurrent->OnClose = [this](int result) {
-        Closed(result);
-      };
+      Chain(*FCurrent);
     }
     TZelDialogForm* form = FCurrent.get();
     form->Cancel();

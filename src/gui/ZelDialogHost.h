@@ -58,6 +58,7 @@ private:
     juce::Component::SafePointer<juce::Component> Owner;
   };
   void ShowNext();
+  void Chain(TZelDialogForm& form);
   void Closed(int modalResult);
 
   juce::Component& FEditor;

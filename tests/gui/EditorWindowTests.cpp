@@ -1,0 +1,310 @@
+// The editor in a real X window: the plug-in library opened by a test host through its dispatcher, and a
+// control inside a real window clicked with a synthetic X event.
+#include "TestDisplay.h"
+
+#include "gui/ZelCheckBox.h"
+#include "gui/ZelJuceRuntime.h"
+#include "gui/ZelModuleEditor.h"
+#include "host/VSTInterface.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <cstring>
+#include <dlfcn.h>
+#include <sys/resource.h>
+#include <thread>
+
+namespace {
+// A top-level window standing in for the host's editor frame.
+struct THostWindow {
+  Display* XDisplay = nullptr;
+  Window Frame = 0;
+
+  THostWindow() {
+    XDisplay = XOpenDisplay(nullptr);
+    if (XDisplay == nullptr) {
+      return;
+    }
+    Frame = XCreateSimpleWindow(XDisplay, DefaultRootWindow(XDisplay), 0, 0, 700, 500, 0, 0, 0);
+    XMapWindow(XDisplay, Frame);
+    XSync(XDisplay, False);
+  }
+  ~THostWindow() {
+    if (XDisplay != nullptr) {
+      XDestroyWindow(XDisplay, Frame);
+      XCloseDisplay(XDisplay);
+    }
+  }
+  std::vector<Window> Children() const {
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    std::vector<Window> result;
+    if (XQueryTree(XDisplay, Frame, &root, &parent, &children, &count) != 0) {
+      result.assign(children, children + count);
+      XFree(children);
+    }
+    return result;
+  }
+  unsigned long PixelAt(Window w, int x, int y) const {
+    XImage* image = XGetImage(XDisplay, w, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) {
+      return 0xFFFFFFFFul;
+    }
+    unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFFul;
+    XDestroyImage(image);
+    return pixel;
+  }
+  void Click(Window w, int x, int y) {
+    XEvent event;
+    std::memset(&event, 0, sizeof event);
+    event.xbutton.type = ButtonPress;
+    event.xbutton.display = XDisplay;
+    event.xbutton.window = w;
+    event.xbutton.root = DefaultRootWindow(XDisplay);
+    event.xbutton.x = x;
+    event.xbutton.y = y;
+    event.xbutton.button = Button1;
+    event.xbutton.same_screen = True;
+    event.xbutton.time = CurrentTime;
+    XSendEvent(XDisplay, w, True, ButtonPressMask, &event);
+    event.xbutton.type = ButtonRelease;
+    event.xbutton.state = Button1Mask;
+    XSendEvent(XDisplay, w, True, ButtonReleaseMask, &event);
+    XSync(XDisplay, False);
+  }
+};
+
+template <typename Pump> void PumpFor(int milliseconds, Pump pump) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < end) {
+    pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+bool IsDarkGrey(unsigned long pixel) {
+  const int r = static_cast<int>((pixel >> 16) & 0xFF);
+  const int b = static_cast<int>(pixel & 0xFF);
+  return r >= 0x10 && r <= 0x30 && r == b;
+}
+
+class TCheckBoxForm : public TfrmVSTEditorBase {
+public:
+  explicit TCheckBoxForm(const TZelSkin* skin) : TfrmVSTEditorBase(nullptr, skin) {
+    check.setButtonText("Relative timing");
+    check.setBounds(40, 40, 160, 22);
+    panMain.addAndMakeVisible(check);
+  }
+  TZelCheckBox check;
+};
+} // namespace
+
+TEST(EditorWindow, SyntheticClickInARealWindowTogglesACheckBox) {
+  REQUIRE_TEST_DISPLAY();
+  THostWindow host;
+  ASSERT_NE(host.XDisplay, nullptr);
+  TCheckBoxForm* form = nullptr;
+  int clicks = 0;
+  {
+    TZelModuleEditor editor(nullptr, reinterpret_cast<void*>(host.Frame), &ZelSkins::ByIndex(3),
+                            [&](TVSTPluginBase*, const TZelSkin* skin) {
+                              auto made = std::make_unique<TCheckBoxForm>(skin);
+                              form = made.get();
+                              return made;
+                            });
+    ASSERT_NE(form, nullptr);
+    form->check.OnClick = [&](TObject*) {
+      ++clicks;
+    };
+    PumpFor(200, [&] { editor.Idle(); });
+    const auto children = host.Children();
+    ASSERT_EQ(children.size(), 1u);
+    const auto at = form->getLocalPoint(&form->check, juce::Point<int>(8, 11));
+    host.Click(children[0], at.x, at.y);
+    PumpFor(150, [&] { editor.Idle(); });
+    EXPECT_TRUE(form->check.Checked());
+    EXPECT_EQ(clicks, 1);
+
+    // A refused press keeps the state and skips its click.
+    form->check.OnBeforeMouseDown = [](TObject*, TMouseButton, TShiftState, int, int, bool& proceed) {
+      proceed = false;
+    };
+    host.Click(children[0], at.x, at.y);
+    PumpFor(150, [&] { editor.Idle(); });
+    EXPECT_TRUE(form->check.Checked());
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(form->check.SkipNextClick());
+  }
+  EXPECT_TRUE(host.Children().empty());
+  EXPECT_FALSE(ZelJuceRuntime::Active());
+}
+
+#if defined(TRIAXO_PLUGIN_PATH)
+namespace {
+vst::VstIntPtr VST_CALL TestHostCallback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::VstIntPtr,
+                                         void* ptr, float) {
+  if (opcode == vst::audioMasterVersion) {
+    return 2400;
+  }
+  if (opcode == vst::audioMasterGetProductString && ptr != nullptr) {
+    std::strcpy(static_cast<char*>(ptr), "Triaxo Test Host");
+    return 1;
+  }
+  return 0;
+}
+
+struct TLoadedPlugin {
+  void* Library = nullptr;
+  vst::AEffect* Effect = nullptr;
+
+  TLoadedPlugin() {
+    Library = dlopen(TRIAXO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (Library == nullptr) {
+      return;
+    }
+    auto entry = reinterpret_cast<vst::PluginEntryProc>(dlsym(Library, "VSTPluginMain"));
+    if (entry != nullptr) {
+      Effect = entry(&TestHostCallback);
+    }
+    if (Effect != nullptr) {
+      Dispatch(vst::effOpen);
+      Dispatch(vst::effSetSampleRate, 0, 0, nullptr, 44100.0f);
+      Dispatch(vst::effMainsChanged, 0, 1);
+    }
+  }
+  ~TLoadedPlugin() {
+    if (Effect != nullptr) {
+      Dispatch(vst::effClose);
+    }
+    // The library stays loaded: hosts unload at exit, and JUCE's statics die with the process.
+  }
+  vst::VstIntPtr Dispatch(vst::VstInt32 opcode, vst::VstInt32 index = 0, vst::VstIntPtr value = 0,
+                          void* ptr = nullptr, float opt = 0.0f) {
+    return Effect->dispatcher(Effect, opcode, index, value, ptr, opt);
+  }
+  void Idle() { Dispatch(vst::effEditIdle); }
+};
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+} // namespace
+
+TEST(PluginEditorWindow, HostOpensUsesClosesAndReopensTheEditor) {
+  REQUIRE_TEST_DISPLAY();
+  THostWindow host;
+  ASSERT_NE(host.XDisplay, nullptr);
+  TLoadedPlugin plugin;
+  ASSERT_NE(plugin.Effect, nullptr) << dlerror();
+
+  vst::ERect* rect = nullptr;
+  EXPECT_EQ(plugin.Dispatch(vst::effEditGetRect, 0, 0, &rect), 0);
+  EXPECT_EQ(plugin.Dispatch(vst::effVendorSpecific, 0, 0x57686565 /* 'Whee' */), 0);
+
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    const auto opened = std::chrono::steady_clock::now();
+    ASSERT_EQ(plugin.Dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(host.Frame)), 1);
+    std::vector<Window> children = host.Children();
+    ASSERT_EQ(children.size(), 1u);
+    // Idle until the window shows its first frame.
+    bool painted = false;
+    for (int i = 0; i < 400 && !painted; ++i) {
+      plugin.Idle();
+      painted = IsDarkGrey(host.PixelAt(children[0], 1, 1));
+      if (!painted) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
+    }
+    const double firstFrameMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - opened).count();
+    EXPECT_TRUE(painted);
+    if (round == 0) {
+      std::printf("[perf] effEditOpen to first painted frame: %.1f ms\n", firstFrameMs);
+    }
+
+    ASSERT_EQ(plugin.Dispatch(vst::effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, 531);
+    EXPECT_EQ(rect->bottom - rect->top, 396);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(host.XDisplay, children[0], &attributes);
+    EXPECT_EQ(attributes.width, 531);
+    EXPECT_EQ(attributes.height, 396);
+    EXPECT_EQ(attributes.map_state, IsViewable);
+    // panMain takes the Carbon panel colour (#2B2B2B) at alpha 220 over the tile.
+    const unsigned long inside = host.PixelAt(children[0], 200, 200);
+    EXPECT_NEAR(static_cast<int>((inside >> 8) & 0xFF), 0x29, 3);
+
+    // A click on the main panel and the host's wheel notice are handled without harm.
+    host.Click(children[0], 200, 200);
+    EXPECT_EQ(plugin.Dispatch(vst::effVendorSpecific, 0, 0x57686565), 0);
+    PumpFor(120, [&] { plugin.Idle(); });
+    EXPECT_EQ(host.Children().size(), 1u);
+
+    if (round == 0) {
+      constexpr int Calls = 2000;
+      const auto start = std::chrono::steady_clock::now();
+      for (int i = 0; i < Calls; ++i) {
+        plugin.Idle();
+      }
+      const double perCallUs =
+          std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / Calls;
+      // Hosts idle the editor about 30 times a second; measure the process CPU over two seconds of it.
+      const double cpuStart = CpuSeconds();
+      const auto wallStart = std::chrono::steady_clock::now();
+      for (int i = 0; i < 60; ++i) {
+        plugin.Idle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(33));
+      }
+      const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+      const double cpuPercent = 100.0 * (CpuSeconds() - cpuStart) / wall;
+      std::printf("[perf] effEditIdle with nothing changed: %.2f us per call\n", perCallUs);
+      std::printf("[perf] CPU while the editor sits idle (30 idle calls/s): %.2f %%\n", cpuPercent);
+      EXPECT_LT(perCallUs, 2000.0);
+    }
+
+    EXPECT_EQ(plugin.Dispatch(vst::effEditClose), 0);
+    XSync(host.XDisplay, False);
+    EXPECT_TRUE(host.Children().empty());
+    EXPECT_EQ(plugin.Dispatch(vst::effEditGetRect, 0, 0, &rect), 0);
+  }
+
+  // Closing the module with its editor open is clean.
+  ASSERT_EQ(plugin.Dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(host.Frame)), 1);
+  PumpFor(50, [&] { plugin.Idle(); });
+}
+
+TEST(PluginEditorWindow, TwoInstancesHaveEditorsOpenAtOnce) {
+  REQUIRE_TEST_DISPLAY();
+  THostWindow hostA;
+  THostWindow hostB;
+  TLoadedPlugin a;
+  TLoadedPlugin b;
+  ASSERT_NE(a.Effect, nullptr);
+  ASSERT_NE(b.Effect, nullptr);
+  ASSERT_EQ(a.Dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(hostA.Frame)), 1);
+  ASSERT_EQ(b.Dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(hostB.Frame)), 1);
+  PumpFor(100, [&] {
+    a.Idle();
+    b.Idle();
+  });
+  EXPECT_EQ(hostA.Children().size(), 1u);
+  EXPECT_EQ(hostB.Children().size(), 1u);
+  a.Dispatch(vst::effEditClose);
+  PumpFor(50, [&] { b.Idle(); });
+  XSync(hostB.XDisplay, False);
+  EXPECT_EQ(hostB.Children().size(), 1u);
+  EXPECT_TRUE(hostA.Children().empty());
+  b.Dispatch(vst::effEditClose);
+}
+#endif
