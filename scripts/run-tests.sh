@@ -21,3 +21,6 @@ ctest --preset tsan
 echo "== Ardour end-to-end scenarios (the plug-in binary inside Ardour 7, headless)"
 bash scripts/install-deps.sh ardour
 bash tests/e2e/ardour/run.sh build/ci/src/plugin/Triaxo.so
+
+echo "== Windows DLLs and their suites under Wine"
+bash scripts/windows-tests.sh

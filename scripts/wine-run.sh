@@ -32,8 +32,14 @@ export WINEARCH=$arch
 export WINEDEBUG=-all
 # No Mono or Gecko installer prompts: the tests need neither, and there is no network to fetch them.
 export WINEDLLOVERRIDES="mscoree,mshtml=d"
-# Tests never need a display; without one Wine cannot open windows on the user's desktop either.
-unset DISPLAY WAYLAND_DISPLAY
+# Windows open only on a display named for the tests (an Xvfb, see scripts/windows-tests.sh), never
+# on the user's desktop; without one, tests that need a window skip.
+unset WAYLAND_DISPLAY
+if [ -n "${TRIAXO_WINE_DISPLAY:-}" ]; then
+  export DISPLAY=$TRIAXO_WINE_DISPLAY
+else
+  unset DISPLAY
+fi
 
 mkdir -p "$(dirname "$prefix")"
 {
