@@ -152,6 +152,20 @@ int32_t ParseWhole(const std::string& option, const std::string& text, int32_t l
   return value;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  if (std::filesystem::equivalent(a, b, error))
+    return true;
+  std::error_code errorA;
+  std::error_code errorB;
+  const std::filesystem::path canonicalA = std::filesystem::weakly_canonical(a, errorA);
+  const std::filesystem::path canonicalB = std::filesystem::weakly_canonical(b, errorB);
+  if (errorA || errorB)
+    return std::filesystem::absolute(a, errorA).lexically_normal() ==
+           std::filesystem::absolute(b, errorB).lexically_normal();
+  return canonicalA == canonicalB;
+}
+
 TOptions ParseArguments(const std::vector<std::string>& args) {
   TOptions options;
   std::vector<std::string> positional;
@@ -239,6 +253,13 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
     options.Input = positional[1];
     if (options.Output.empty())
       throw EUsage("render needs an output file (-o OUTPUT.mid)");
+    // Never write over a file this run reads.
+    for (const std::string* read : {&options.Input, &options.Preset, &options.Plugin})
+      for (const std::string* written : {&options.Output, &options.PianoRoll})
+        if (!read->empty() && !written->empty() && SameFile(*read, *written))
+          throw EUsage("'" + *written + "' is also an input file");
+    if (!options.PianoRoll.empty() && SameFile(options.Output, options.PianoRoll))
+      throw EUsage("the output and the piano roll are the same file");
   } else {
     throw EUsage("unknown command '" + options.Command + "' (info or render)");
   }

@@ -43,6 +43,28 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
 }
 } // namespace
 
+void WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
+  std::error_code error;
+  const std::filesystem::path target(path);
+  if (target.has_parent_path())
+    std::filesystem::create_directories(target.parent_path(), error);
+  const std::filesystem::path temporary = target.string() + ".partial";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+    out.close();
+    if (!out) {
+      std::filesystem::remove(temporary, error);
+      throw EMidiFileError("cannot write " + path);
+    }
+  }
+  std::filesystem::rename(temporary, target, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    throw EMidiFileError("cannot write " + path);
+  }
+}
+
 TSongMeta MakeTempoMeta(int64_t tick, int64_t microsecondsPerQuarter) {
   const auto us = static_cast<uint32_t>(microsecondsPerQuarter);
   return {tick,
@@ -163,13 +185,5 @@ void WriteMidiSong(const std::string& path, const TMidiSong& timing, const std::
   juce::MemoryOutputStream stream;
   if (!file.writeTo(stream, 1))
     throw EMidiFileError("cannot write " + path);
-  std::error_code error;
-  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-  if (!parent.empty())
-    std::filesystem::create_directories(parent, error);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(static_cast<const char*>(stream.getData()), static_cast<std::streamsize>(stream.getDataSize()));
-  out.close();
-  if (!out)
-    throw EMidiFileError("cannot write " + path);
+  WriteFileReplacing(path, stream.getData(), stream.getDataSize());
 }

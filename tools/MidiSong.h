@@ -57,6 +57,10 @@ TMidiSong ReadMidiSong(const std::string& path);
 void WriteMidiSong(const std::string& path, const TMidiSong& timing, const std::vector<TSongEvent>& events,
                    const std::string& trackName);
 
+// Replaces (or creates) a file with the bytes; the old file stays intact until the new one is complete.
+// Creates missing parent folders. Throws EMidiFileError("cannot write P").
+void WriteFileReplacing(const std::string& path, const void* data, std::size_t size);
+
 // A tempo meta event's bytes.
 TSongMeta MakeTempoMeta(int64_t tick, int64_t microsecondsPerQuarter);
 // A time signature meta event's bytes (denominator a power of two).

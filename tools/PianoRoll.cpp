@@ -226,13 +226,5 @@ std::string BuildPianoRollSvg(const TRenderResult& result, double sampleRate, co
 void WritePianoRoll(const std::string& path, const TRenderResult& result, double sampleRate,
                     const std::string& title) {
   const std::string document = BuildPianoRollSvg(result, sampleRate, title);
-  std::error_code error;
-  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-  if (!parent.empty())
-    std::filesystem::create_directories(parent, error);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << document;
-  out.close();
-  if (!out)
-    throw EMidiFileError("cannot write " + path);
+  WriteFileReplacing(path, document.data(), document.size());
 }

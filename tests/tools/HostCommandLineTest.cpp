@@ -37,7 +37,11 @@ TEST(HostCommandLine, BadUsageExitsWithTwoAndPointsToHelp) {
       {"render", song, "-o", folder.File("out.mid"), "--loud"},
       {"render", song, "-o", folder.File("out.mid"), "--stopped=yes"},
       {"info", song},
+      {"render", song, "-o", song},
+      {"render", song, "-o", folder.File("out.mid"), "--piano-roll", song},
+      {"render", song, "-o", folder.File("./sub/../out.mid"), "--piano-roll", folder.File("out.mid")},
   };
+  const std::vector<uint8_t> songBytes = ReadBytes(song);
   for (const auto& args : cases) {
     const TCommandResult result = RunHost(args);
     std::string joined;
@@ -48,6 +52,8 @@ TEST(HostCommandLine, BadUsageExitsWithTwoAndPointsToHelp) {
     EXPECT_NE(result.Err.find("Try 'triaxo-host --help'"), std::string::npos) << joined;
     EXPECT_FALSE(std::filesystem::exists(folder.File("out.mid"))) << joined;
   }
+  // Nothing is ever written over an input.
+  EXPECT_EQ(ReadBytes(song), songBytes);
 }
 
 // Each bad file yields exit code 1 and exactly one line naming the problem; nothing is written.
