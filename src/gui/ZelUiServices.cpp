@@ -13,27 +13,30 @@ TZelUiServices& TZelUiServices::Instance() {
   return services;
 }
 
-TfrmVSTEditorBase* TZelUiServices::EditorOf(juce::Component* component) const {
-  for (juce::Component* c = component; c != nullptr; c = c->getParentComponent()) {
-    if (auto* editor = dynamic_cast<TfrmVSTEditorBase*>(c)) {
-      if (std::find(FEditors.begin(), FEditors.end(), editor) != FEditors.end()) {
-        return editor;
-      }
+namespace {
+juce::Component* FindComponent(juce::Component& root, const void* wanted) {
+  if (static_cast<const void*>(&root) == wanted) {
+    return &root;
+  }
+  for (juce::Component* child : root.getChildren()) {
+    if (juce::Component* found = FindComponent(*child, wanted)) {
+      return found;
     }
   }
   return nullptr;
 }
+} // namespace
 
 void TZelUiServices::Submit(TUiOwner owner, TRequest request) {
   // Owners are components of our own windows; anything else is treated as no owner.
   juce::Component* ownerComponent = nullptr;
   TfrmVSTEditorBase* editor = nullptr;
   if (owner != nullptr) {
+    // Compared by address only: an owner that is no live component of ours is never dereferenced.
     for (TfrmVSTEditorBase* open : FEditors) {
-      auto* candidate = static_cast<juce::Component*>(owner);
-      if (candidate == open || open->isParentOf(candidate)) {
-        ownerComponent = candidate;
-        editor = EditorOf(candidate);
+      if (juce::Component* found = FindComponent(*open, owner)) {
+        ownerComponent = found;
+        editor = open;
         break;
       }
     }

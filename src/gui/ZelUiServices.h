@@ -32,7 +32,6 @@ private:
   // Shows the request in that editor over that owner component (null: the editor).
   using TRequest = std::function<void(TfrmVSTEditorBase& editor, juce::Component* owner)>;
   void Submit(TUiOwner owner, TRequest request);
-  TfrmVSTEditorBase* EditorOf(juce::Component* component) const;
 
   std::vector<TfrmVSTEditorBase*> FEditors;
   std::vector<TRequest> FPending;

@@ -13,6 +13,7 @@
 #include "gui/ZelNumericInput.h"
 #include "gui/ZelSlider.h"
 #include "gui/ZelSpTBXSpeedButton.h"
+#include "gui/ZelUiServices.h"
 
 #include <gtest/gtest.h>
 
@@ -206,4 +207,29 @@ TEST_F(EditorSnapshots, MessageBoxAndInputDialogShowOverTheEditor) {
   EXPECT_EQ(input->getWidth(), 302);
   const auto ownerCentre = form.getLocalArea(&form.preset, form.preset.getLocalBounds()).getCentre();
   EXPECT_NEAR(input->getBoundsInParent().getCentreX(), ownerCentre.x, 1);
+}
+
+TEST_F(EditorSnapshots, BoxesAskedWithoutAnEditorWaitForTheNextOneAndAlwaysGetAnAnswer) {
+  TZelUiServices& services = TZelUiServices::Instance();
+  std::vector<int> answers;
+  int strangerOwner = 0; // not a component: must be treated as no owner
+  services.ShowMessageBox(&strangerOwner, "Error loading skin.\r\n\r\n\"Style 'X' not found\"", "Load Skin",
+                          mbOK, miWarning, [&](TModalResult result) { answers.push_back(result); });
+  EXPECT_EQ(services.PendingCount(), 1);
+  TGallery form(&ZelSkins::ByIndex(2));
+  services.EditorOpened(form);
+  EXPECT_EQ(services.PendingCount(), 0);
+  ASSERT_TRUE(form.Dialogs().Busy());
+  services.ShowTextDialog(&form.check, "Save Preset", "Name", true, 50, "Pad",
+                          [&](bool ok, const std::string&) { answers.push_back(ok ? 100 : 101); });
+  auto* box = dynamic_cast<TZelMessageBox*>(form.Dialogs().Current());
+  ASSERT_NE(box, nullptr);
+  box->Button(0).triggerClick();
+  ZelJuceRuntime::PumpMessages();
+  EXPECT_EQ(answers, (std::vector<int>{mrOK}));
+  // The queued text dialog shows next; closing the editor answers it with Cancel.
+  ASSERT_NE(dynamic_cast<TfrmInputDlg*>(form.Dialogs().Current()), nullptr);
+  form.Dialogs().CancelAll();
+  services.EditorClosing(form);
+  EXPECT_EQ(answers, (std::vector<int>{mrOK, 101}));
 }
