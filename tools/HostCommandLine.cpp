@@ -378,9 +378,7 @@ int RunRender(const TOptions& options, const std::string& executablePath, std::o
 
   TVstHost host;
   host.Load(pluginPath);
-  host.Start(options.SampleRate, options.BlockSize);
-  if (preset)
-    host.SetProgramChunk(*preset);
+  host.Start(options.SampleRate, options.BlockSize, preset ? &*preset : nullptr);
   TRenderSettings settings;
   settings.SampleRate = options.SampleRate;
   settings.BlockSize = options.BlockSize;

@@ -103,12 +103,14 @@ void TVstHost::Load(const std::string& path) {
   Register(effect, this);
 }
 
-void TVstHost::Start(double sampleRate, int32_t maxBlockSize) {
+void TVstHost::Start(double sampleRate, int32_t maxBlockSize, const std::vector<uint8_t>* programChunk) {
   FSampleRate = sampleRate;
   FBlockSize = maxBlockSize;
   Dispatch(effOpen);
   Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
   Dispatch(effSetBlockSize, 0, maxBlockSize);
+  if (programChunk != nullptr)
+    SetProgramChunk(*programChunk);
   // Suspend then resume, as most hosts do: plug-ins ask for MIDI on the first.
   Dispatch(effMainsChanged, 0, 0);
   Dispatch(effMainsChanged, 0, 1);

@@ -48,8 +48,9 @@ public:
 
   // dlopen, the VST entry, the effect record's magic. Throws EHostError.
   void Load(const std::string& path);
-  // effOpen, sample rate, block size, mains on and start of processing, as hosts do before playing.
-  void Start(double sampleRate, int32_t maxBlockSize);
+  // effOpen, sample rate, block size, the saved state (a program chunk, when given), mains on and start
+  // of processing: the order in which a DAW opens a project.
+  void Start(double sampleRate, int32_t maxBlockSize, const std::vector<uint8_t>* programChunk = nullptr);
   // Mains off and effClose; unloads the library. Safe to call twice.
   void Close();
 

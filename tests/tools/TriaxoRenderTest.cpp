@@ -39,9 +39,8 @@ protected:
   TRenderResult Render(const TMidiSong& song, int32_t block, bool stopped, const std::string& preset = "") {
     TVstHost host;
     host.Load(TriaxoPlugin);
-    host.Start(Rate, block);
-    if (!preset.empty())
-      host.SetProgramChunk(ReadPresetFile(preset));
+    const std::vector<uint8_t> chunk = preset.empty() ? std::vector<uint8_t>() : ReadPresetFile(preset);
+    host.Start(Rate, block, preset.empty() ? nullptr : &chunk);
     TRenderSettings settings;
     settings.SampleRate = Rate;
     settings.BlockSize = block;
