@@ -45,6 +45,9 @@ void TZelUiServices::Submit(TUiOwner owner, TRequest request) {
     editor = FEditors.back();
   }
   if (editor == nullptr) {
+    if (FPending.size() >= MaxWaitingBoxes) {
+      FPending.erase(FPending.begin());
+    }
     FPending.push_back(std::move(request));
     return;
   }
@@ -53,6 +56,12 @@ void TZelUiServices::Submit(TUiOwner owner, TRequest request) {
 
 void TZelUiServices::ShowMessageBox(TUiOwner owner, const std::string& text, const std::string& caption,
                                     TMessageButtons buttons, TMessageIcon icon, TMessageDone done) {
+  if (FEditors.empty()) {
+    // Answered now, so no flow waits on a window that may never open; the box itself is shown when
+    // the next editor opens.
+    FConsole.ShowMessageBox(owner, text, caption, buttons, icon, std::move(done));
+    done = nullptr;
+  }
   Submit(owner, [=](TfrmVSTEditorBase& editor, juce::Component* at) {
     auto box = std::make_unique<TZelMessageBox>(juce::String::fromUTF8(caption.c_str()),
                                                 juce::String::fromUTF8(text.c_str()), buttons == mbYesNo,
@@ -69,6 +78,10 @@ void TZelUiServices::ShowMessageBox(TUiOwner owner, const std::string& text, con
 void TZelUiServices::ShowTextDialog(TUiOwner owner, const std::string& caption, const std::string& prompt,
                                     bool emptyAllowed, int32_t maxLength, const std::string& text,
                                     TTextDone done) {
+  if (FEditors.empty()) {
+    FConsole.ShowTextDialog(owner, caption, prompt, emptyAllowed, maxLength, text, std::move(done));
+    return;
+  }
   Submit(owner, [=](TfrmVSTEditorBase& editor, juce::Component* at) {
     auto dialog = std::make_unique<TfrmInputDlg>(juce::String::fromUTF8(caption.c_str()));
     dialog->SetPrompt(juce::String::fromUTF8(prompt.c_str()));
@@ -88,6 +101,10 @@ void TZelUiServices::ShowTextDialog(TUiOwner owner, const std::string& caption, 
 void TZelUiServices::ShowNumberDialog(TUiOwner owner, const std::string& caption, const std::string& prompt,
                                       double maximum, double minimum, int32_t decimals, double value,
                                       TNumberDone done) {
+  if (FEditors.empty()) {
+    FConsole.ShowNumberDialog(owner, caption, prompt, maximum, minimum, decimals, value, std::move(done));
+    return;
+  }
   Submit(owner, [=](TfrmVSTEditorBase& editor, juce::Component* at) {
     auto dialog = std::make_unique<TfrmInputDlgNumeric>(juce::String::fromUTF8(caption.c_str()));
     dialog->SetPrompt(juce::String::fromUTF8(prompt.c_str()));

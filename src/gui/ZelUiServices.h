@@ -10,8 +10,11 @@
 
 class TfrmVSTEditorBase;
 
-// Boxes go over their owner (a component of an editor window), else over the last opened editor. A
-// request made while no editor is open waits for the next one; every request gets one answer.
+// Boxes go over their owner (a component of an editor window), else over the last opened editor.
+// With no editor open nobody can answer: requests are answered at once the console's way (boxes
+// written to standard error), and a copy of each message box, answer-less, waits for the next editor
+// so the user still reads it. At most MaxWaitingBoxes wait; the oldest make room. Every request gets
+// exactly one answer.
 class TZelUiServices final : public TUiServices {
 public:
   static TZelUiServices& Instance();
@@ -27,6 +30,7 @@ public:
   void EditorOpened(TfrmVSTEditorBase& editor);
   void EditorClosing(TfrmVSTEditorBase& editor);
   int32_t PendingCount() const { return static_cast<int32_t>(FPending.size()); }
+  static constexpr std::size_t MaxWaitingBoxes = 8;
 
 private:
   // Shows the request in that editor over that owner component (null: the editor).
@@ -35,4 +39,5 @@ private:
 
   std::vector<TfrmVSTEditorBase*> FEditors;
   std::vector<TRequest> FPending;
+  TConsoleUiServices FConsole;
 };

@@ -151,12 +151,12 @@ TEST_F(PluginEntryPoints, CanDoTable) {
   EXPECT_EQ(Host.Dispatch(effCanDo, 0, 0, nullptr), 0);
 }
 
-TEST_F(PluginEntryPoints, WithoutAnEditorFactoryTheEditorRequestsAnswerZero) {
+TEST_F(PluginEntryPoints, WithoutAnEditorWindowTheEditorRequestsAnswerZero) {
   Host.Open();
   ERect* rect = nullptr;
   EXPECT_EQ(Host.Dispatch(effEditGetRect, 0, 0, &rect), 0);
-  int parent = 0;
-  EXPECT_EQ(Host.Dispatch(effEditOpen, 0, 0, &parent), 0);
+  // No parent window: nothing to open the editor in.
+  EXPECT_EQ(Host.Dispatch(effEditOpen, 0, 0, nullptr), 0);
   EXPECT_EQ(Host.Dispatch(effEditIdle), 0);
   EXPECT_EQ(Host.Dispatch(effEditClose), 0);
   EXPECT_EQ(Host.Dispatch(effVendorSpecific, 0, MakeFourCC('W', 'h', 'e', 'e')), 0);
