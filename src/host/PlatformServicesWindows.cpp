@@ -29,7 +29,8 @@ std::wstring Wide(const std::string& text) {
   if (text.empty()) {
     return {};
   }
-  int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                                   nullptr, 0);
   if (length <= 0) {
     // Not UTF-8: take the bytes as the ANSI code page, which is what older callers meant.
     length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);

@@ -1,4 +1,5 @@
 // Tests of the Windows platform services: shell folders, ini files, the legacy registry import, volumes.
+#include "host/DelegatingPlatform.h"
 #include "host/PlatformServices.h"
 #include "host/RecordingUi.h"
 #include "host/SettingsStore.h"
@@ -170,6 +171,25 @@ TEST_F(WindowsServices, DataFolderLivesInTheShellsPersonalFolderWithBackslashes)
   EXPECT_EQ(store.DataFolder(), DataFolder());
   EXPECT_EQ(store.PresetsFolder(), DataFolder() + "Presets\\");
   EXPECT_EQ(store.SettingsFile(), DataFolder() + "Settings.ini");
+}
+
+TEST_F(WindowsServices, WithoutADocumentsFolderThePathsStartAtTheRoot) {
+  // A shell folder setting that names nothing the shell can resolve: either no folder or that text.
+  RedirectDocuments("");
+  const std::string documents = Services.DocumentsFolder();
+  EXPECT_TRUE(documents.empty() || Services.IsPathDelimiter(documents.back()) == false) << documents;
+
+  class TNoDocuments final : public TDelegatingPlatform {
+  public:
+    std::string DocumentsFolder() override { return {}; }
+  } platform;
+  TPlatformScope scope(platform);
+  TSettingsStore store(Product, platform);
+  EXPECT_EQ(store.DataFolder(), "\\Ventrakis\\" + Product + "\\");
+  EXPECT_EQ(store.SettingsFile(), "\\Ventrakis\\" + Product + "\\Settings.ini");
+  store.LoadSettings();
+  EXPECT_EQ(store.Style(), 0);
+  EXPECT_EQ(store.LowestOctave(), -2);
 }
 
 TEST_F(WindowsServices, FirstStartWithoutFileOrKeyUsesDefaultsAndWritesNothing) {
