@@ -208,4 +208,38 @@ TEST(PluginWindowsSettings, FirstInstanceImportsTheOldRegistrySettings) {
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ventrakis\\Triaxo");
 }
 
+// Documents redirected to a drive letter with nothing behind it (an unplugged disk): the plug-in
+// starts with its defaults and takes and hands back its state without a system dialog or a crash.
+TEST(PluginWindowsSettings, DocumentsOnAnUnreachableDriveStillGiveAWorkingInstance) {
+  TFakeHome home;
+  char unused = 0;
+  const DWORD drives = GetLogicalDrives();
+  for (char letter = 'Q'; letter <= 'Y' && unused == 0; ++letter)
+    if ((drives & (1u << (letter - 'A'))) == 0)
+      unused = letter;
+  ASSERT_NE(unused, 0);
+  const std::wstring documents = std::wstring(1, static_cast<wchar_t>(unused)) + L":\\Documents";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER,
+                          L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", 0,
+                          KEY_WRITE, &key),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, L"Personal", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(documents.c_str()),
+                 static_cast<DWORD>((documents.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+
+  TTestVstHost host;
+  ::testing::internal::CaptureStderr();
+  ASSERT_NE(host.Open(), nullptr);
+  host.SetParameter(0, 0.25f);
+  const std::vector<uint8_t> chunk = host.GetChunk();
+  ASSERT_FALSE(chunk.empty());
+  host.SetParameter(0, 0.0f);
+  EXPECT_EQ(host.SetChunk(chunk), static_cast<VstIntPtr>(chunk.size()));
+  EXPECT_FLOAT_EQ(host.GetParameter(0), 0.25f);
+  host.Process(64, {{0x90, 60, 100, 0}});
+  host.Close();
+  ::testing::internal::GetCapturedStderr();
+}
+
 } // namespace
