@@ -8,6 +8,9 @@
 
 #include <atomic>
 #include <cstdlib>
+#if defined(_WIN32)
+#include <malloc.h>
+#endif
 #include <new>
 
 #if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
@@ -50,7 +53,11 @@ void* AllocateAligned(std::size_t size, std::align_val_t alignment) {
   Count();
   const auto align = static_cast<std::size_t>(alignment);
   const std::size_t rounded = (size + align - 1) / align * align;
+#if defined(_WIN32) // the Windows C runtime has no aligned_alloc; its aligned blocks have their own free
+  if (void* p = _aligned_malloc(rounded == 0 ? align : rounded, align)) {
+#else
   if (void* p = std::aligned_alloc(align, rounded == 0 ? align : rounded)) {
+#endif
     return p;
   }
   throw std::bad_alloc();
@@ -60,6 +67,16 @@ void Release(void* p) {
     Count();
     std::free(p);
   }
+}
+void ReleaseAligned(void* p) {
+#if defined(_WIN32)
+  if (p != nullptr) {
+    Count();
+    _aligned_free(p);
+  }
+#else
+  Release(p);
+#endif
 }
 } // namespace
 
@@ -102,16 +119,16 @@ void operator delete[](void* p, std::size_t) noexcept {
   Release(p);
 }
 void operator delete(void* p, std::align_val_t) noexcept {
-  Release(p);
+  ReleaseAligned(p);
 }
 void operator delete[](void* p, std::align_val_t) noexcept {
-  Release(p);
+  ReleaseAligned(p);
 }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-  Release(p);
+  ReleaseAligned(p);
 }
 void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-  Release(p);
+  ReleaseAligned(p);
 }
 #endif
 
