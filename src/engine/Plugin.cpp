@@ -399,11 +399,26 @@ void TVSTPlugin::JumpBack() {
   }
 }
 
+bool TVSTPlugin::NoteOnDueBefore(int32_t note, int32_t offset, int32_t frames) const {
+  for (int32_t i = 0; i < Events.Count(); ++i) {
+    const TMidiEvent& event = Events[i];
+    int32_t due = 0;
+    if (event.State == EventState::NoteOnPending && event.Note == note &&
+        DueOffset(event.Time, frames, due) && due < offset) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void TVSTPlugin::SendDueNoteOffs(int32_t frames) {
   for (int32_t i = Events.Count() - 1; i >= 0; --i) {
     TMidiEvent& event = Events[i];
     int32_t offset = 0;
-    if (event.State == EventState::NoteOffPending && DueOffset(event.Time, frames, offset)) {
+    // A release due after a new note-on of its pitch in this block is left to that note-on, which
+    // ends it at its own offset: hosts deliver by offset, and the late note-off would end the new note.
+    if (event.State == EventState::NoteOffPending && DueOffset(event.Time, frames, offset) &&
+        !NoteOnDueBefore(event.Note, offset, frames)) {
       FHost.SendNoteOff(event.Channel, event.Note, event.Velocity, offset);
       event.State = EventState::Done;
     }

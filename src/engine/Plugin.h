@@ -76,6 +76,8 @@ private:
   void RunPreviews();
   void JumpBack();
   void SendDueNoteOffs(int32_t frames);
+  // True when a pending note-on of that pitch falls due in this block before the offset.
+  bool NoteOnDueBefore(int32_t note, int32_t offset, int32_t frames) const;
   void SendDueNoteOns(int32_t frames);
   // True when a time falls due in this block: its whole-sample offset (times before the block start
   // give 0) lies below frames.

@@ -147,6 +147,27 @@ TEST_F(BlockProcessing, NewNoteEndsAReleasingNoteOfTheSamePitchFirst) {
   EXPECT_EQ(Sent().size(), 3u); // the old note-off is gone for good
 }
 
+TEST_F(BlockProcessing, ReleaseDueLaterInTheBlockNeverCutsANewNoteOfThatPitch) {
+  Host.Rate = 1000.0f; // one sample per millisecond
+  SetChord(0, {4});    // C plays 64 on position 0
+  SetChord(2, {4});    // D plays 64 too, on position 0
+  Plugin.Setup.Triggers[2].Notes[0].SetPosition(1);
+  Plugin.Setup.NoteSetup[0].End = 812;   // C's 64 ends at 512 + 812 = 1324: offset 300 of block 2
+  Plugin.Setup.NoteSetup[1].Start = 612; // D's 64 starts at 512 + 612 = 1124: offset 100 of block 2
+  Play(0);
+  NoteOn(60);
+  Block();
+  NoteOff(60);
+  NoteOn(62);
+  Block();
+  Block();
+  // Hosts deliver by offset: a note-off at 300 after the note-on at 100 would end the new note.
+  EXPECT_EQ(SentOfBlock(2), (std::vector<TSentMessage>{Off(0, 64, 100, 100), On(0, 64, 100, 100)}));
+  NoteOff(62);
+  Block();
+  EXPECT_EQ(SentOfBlock(3), (std::vector<TSentMessage>{Off(0, 64, 100, 0)}));
+}
+
 TEST_F(BlockProcessing, LoopBackRetimesPendingNoteOnsAndFlushesPendingNoteOffs) {
   Host.Rate = 30000.0f; // 10 ms = 300 samples
   SetChord(0, {0});
