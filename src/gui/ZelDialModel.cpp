@@ -17,12 +17,8 @@ void TZelDialModel::SetValue(float value) {
     return;
   }
   FValue = value;
-  if (OnInvalidate) {
-    OnInvalidate();
-  }
-  if (OnChange) {
-    OnChange(FSender);
-  }
+  Invalidate();
+  Changed();
 }
 
 void TZelDialModel::SetMin(float value) {
@@ -30,9 +26,7 @@ void TZelDialModel::SetMin(float value) {
     throw std::invalid_argument("Invalid dial range: minimum above maximum");
   }
   FMin = value;
-  FDefaultValue = std::clamp(FDefaultValue, FMin, FMax);
-  SetValue(FValue);
-  FPosition = ValueToPosition(FValue);
+  RangeChanged();
 }
 
 void TZelDialModel::SetMax(float value) {
@@ -40,6 +34,10 @@ void TZelDialModel::SetMax(float value) {
     throw std::invalid_argument("Invalid dial range: maximum below minimum");
   }
   FMax = value;
+  RangeChanged();
+}
+
+void TZelDialModel::RangeChanged() {
   FDefaultValue = std::clamp(FDefaultValue, FMin, FMax);
   SetValue(FValue);
   FPosition = ValueToPosition(FValue);
@@ -58,13 +56,9 @@ void TZelDialModel::SetPosition(double position) {
   const float value = static_cast<float>(FMin + FPosition * (static_cast<double>(FMax) - FMin));
   if (value != FValue) {
     FValue = value;
-    if (OnChange) {
-      OnChange(FSender);
-    }
+    Changed();
   }
-  if (OnInvalidate) {
-    OnInvalidate();
-  }
+  Invalidate();
 }
 
 // The knob moves twice by the step, clamped each time, so a drag covers 2/ScrollRange per pixel.
@@ -79,11 +73,7 @@ void TZelDialModel::MouseDown(TMouseButton button, TShiftState shift, int32_t x,
   // held left button either way, and a stale point would make it jump.
   FLastX = x;
   FLastY = y;
-  bool proceed = true;
-  if (OnBeforeMouseDown) {
-    OnBeforeMouseDown(FSender, button, shift, x, y, proceed);
-  }
-  if (!proceed) {
+  if (!AskBeforeMouseDown(button, shift, x, y)) {
     return;
   }
   if (button == mbRight && InShift(shift, ssCtrl)) {

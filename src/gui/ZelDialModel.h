@@ -2,21 +2,13 @@
 // steps.
 #pragma once
 
-#include "gui/ZelTypes.h"
+#include "gui/ZelControlModel.h"
 
-#include <functional>
-
-class TZelDialModel {
+class TZelDialModel : public TZelControlModel {
 public:
   // Windows wheel units per notch; the wheel arithmetic is in these units.
   static constexpr int32_t WheelDeltaPerNotch = 120;
   static constexpr double FineFactor = 0.1;
-
-  TNotifyEvent OnChange;
-  TZelBeforeMouseDownEvent OnBeforeMouseDown;
-  std::function<void()> OnInvalidate;
-
-  void SetSender(TObject* sender) { FSender = sender; }
 
   float Value() const { return FValue; }
   void SetValue(float value);
@@ -46,8 +38,8 @@ private:
   void MovePosition(double delta);
   void SetPosition(double position);
   double ValueToPosition(float value) const;
+  void RangeChanged();
 
-  TObject* FSender = nullptr;
   float FValue = 0.0f;
   float FMin = 0.0f;
   float FMax = 100.0f;

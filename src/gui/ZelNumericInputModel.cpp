@@ -2,31 +2,25 @@
 
 #include "gui/ZelGuiText.h"
 
-#include <algorithm>
-
 void TZelNumericInputModel::SetValue(float value) {
-  value = std::clamp(value, static_cast<float>(FMinValue), static_cast<float>(FMaxValue));
+  value = FRange.Clamp(value);
   if (value == FValue) {
     return;
   }
   FValue = value;
   Invalidate();
-  if (OnChange) {
-    OnChange(FSender);
-  }
+  Changed();
 }
 
 void TZelNumericInputModel::SetMinValue(int32_t value) {
-  FMinValue = value;
-  FMaxValue = std::max(FMaxValue, FMinValue);
-  FValue = std::clamp(FValue, static_cast<float>(FMinValue), static_cast<float>(FMaxValue));
+  FRange.SetMin(value);
+  FValue = FRange.Clamp(FValue);
   Invalidate();
 }
 
 void TZelNumericInputModel::SetMaxValue(int32_t value) {
-  FMaxValue = value;
-  FMinValue = std::min(FMinValue, FMaxValue);
-  FValue = std::clamp(FValue, static_cast<float>(FMinValue), static_cast<float>(FMaxValue));
+  FRange.SetMax(value);
+  FValue = FRange.Clamp(FValue);
   Invalidate();
 }
 
@@ -43,10 +37,7 @@ void TZelNumericInputModel::SetStyle(const TZelSkin* skin) {
 }
 
 bool TZelNumericInputModel::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
-  bool proceed = true;
-  if (OnBeforeMouseDown) {
-    OnBeforeMouseDown(FSender, button, shift, x, y, proceed);
-  }
+  const bool proceed = AskBeforeMouseDown(button, shift, x, y);
   FLastContinue = proceed;
   if (!proceed || button != mbLeft) {
     return false;
@@ -86,10 +77,9 @@ std::string TZelNumericInputModel::Text() const {
 
 void TZelNumericInputModel::BuildPopupMenu(TZelPopupMenu& popup) {
   popup.Items().Clear();
-  const int32_t width = static_cast<int32_t>(std::to_string(FMaxValue).size());
-  TZelMenuItem* group = nullptr;
-  std::string groupCaption;
-  for (int32_t a = FMaxValue; a >= FMinValue; --a) {
+  const int32_t width = static_cast<int32_t>(std::to_string(FRange.Max()).size());
+  TZelMenuGroups groups(popup, GroupTag);
+  for (int32_t a = FRange.Max(); a >= FRange.Min(); --a) {
     std::string caption = ZelGuiText::IntToText(a);
     if (OnGetText) {
       OnGetText(FSender, static_cast<float>(a), caption);
@@ -99,15 +89,7 @@ void TZelNumericInputModel::BuildPopupMenu(TZelPopupMenu& popup) {
     if (OnGetPopupGroup) {
       std::string wanted;
       OnGetPopupGroup(FSender, a, wanted);
-      if (wanted.empty()) {
-        group = nullptr;
-      } else if (group == nullptr || wanted != groupCaption) {
-        group = &popup.Items().Add(wanted, GroupTag);
-      }
-      groupCaption = wanted;
-      if (group != nullptr) {
-        parent = group;
-      }
+      parent = &groups.ParentFor(wanted);
     }
     parent->Add(caption, a, [this](TZelMenuItem& item) { SetValue(static_cast<float>(item.Tag)); });
   }

@@ -2,9 +2,11 @@
 // list.
 #pragma once
 
+#include "gui/ZelControlModel.h"
 #include "gui/ZelPopupMenu.h"
 #include "gui/ZelSkin.h"
 #include "gui/ZelTypes.h"
+#include "gui/ZelValueRange.h"
 
 #include <functional>
 #include <string>
@@ -14,28 +16,23 @@ using TZelNumericGetPopupGroupEvent =
     std::function<void(TObject* sender, int32_t value, std::string& groupCaption)>;
 using TZelNumericInputPopupMenuEvent = std::function<void(TObject* sender, TZelPopupMenu& popup)>;
 
-class TZelNumericInputModel {
+class TZelNumericInputModel : public TZelControlModel {
 public:
   static constexpr float DragStep = 0.25f;
   static constexpr float FineDragStep = 0.05f;
   static constexpr float WheelStep = 0.125f;
   static constexpr int32_t GroupTag = -999;
 
-  TNotifyEvent OnChange;
   TZelNumericInputGetTextEvent OnGetText;
   TZelNumericGetPopupGroupEvent OnGetPopupGroup;
   TZelNumericInputPopupMenuEvent OnPopulatePopupMenu;
   TZelNumericInputPopupMenuEvent OnPopupPopupMenu;
-  TZelBeforeMouseDownEvent OnBeforeMouseDown;
-  std::function<void()> OnInvalidate;
-
-  void SetSender(TObject* sender) { FSender = sender; }
 
   float Value() const { return FValue; }
   int32_t ValueAsInteger() const { return static_cast<int32_t>(RoundHalfEven(FValue)); }
   void SetValue(float value);
-  int32_t MinValue() const { return FMinValue; }
-  int32_t MaxValue() const { return FMaxValue; }
+  int32_t MinValue() const { return FRange.Min(); }
+  int32_t MaxValue() const { return FRange.Max(); }
   void SetMinValue(int32_t value);
   void SetMaxValue(int32_t value);
 
@@ -63,16 +60,8 @@ public:
   void PreparePopup(TZelPopupMenu& popup);
 
 private:
-  void Invalidate() {
-    if (OnInvalidate) {
-      OnInvalidate();
-    }
-  }
-
-  TObject* FSender = nullptr;
   float FValue = 0.0f;
-  int32_t FMinValue = 0;
-  int32_t FMaxValue = 100;
+  TZelValueRange FRange;
   int32_t FAnchorY = -1;
   bool FLastContinue = true;
 };

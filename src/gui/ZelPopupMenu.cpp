@@ -66,3 +66,13 @@ void UncheckAll(TZelPopupMenu& menu, TZelMenuItem* parent) {
     level[i].Checked = false;
   }
 }
+
+TZelMenuItem& TZelMenuGroups::ParentFor(const std::string& groupCaption) {
+  if (groupCaption.empty()) {
+    FGroup = nullptr;
+  } else if (FGroup == nullptr || groupCaption != FCaption) {
+    FGroup = &FMenu.Items().Add(groupCaption, FGroupTag);
+  }
+  FCaption = groupCaption;
+  return FGroup != nullptr ? *FGroup : FMenu.Items();
+}

@@ -57,6 +57,21 @@ private:
   TZelMenuItem FItems;
 };
 
+// Files value entries into submenus by group caption: a run of entries with the same caption shares one
+// submenu at the top level, an empty caption puts the entry at the top level and ends the run.
+class TZelMenuGroups {
+public:
+  TZelMenuGroups(TZelPopupMenu& menu, int32_t groupTag) : FMenu(menu), FGroupTag(groupTag) {}
+  // The entry the next value entry goes under.
+  TZelMenuItem& ParentFor(const std::string& groupCaption);
+
+private:
+  TZelPopupMenu& FMenu;
+  int32_t FGroupTag;
+  TZelMenuItem* FGroup = nullptr;
+  std::string FCaption;
+};
+
 // Every entry of parent (the top level when null) is checked exactly when its Tag equals value;
 // submenus are searched too. With recursive set, the submenu entries leading to a checked entry are
 // checked as well. True when some entry carries the value.

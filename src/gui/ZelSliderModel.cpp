@@ -5,29 +5,27 @@
 #include <algorithm>
 
 void TZelSliderModel::SetValue(float value) {
-  value = std::clamp(value, static_cast<float>(FMinValue), static_cast<float>(FMaxValue));
+  value = FRange.Clamp(value);
   if (value == FValue) {
     return;
   }
   FValue = value;
-  if (FValue + FRandom > FMaxValue) {
-    FRandom = FMaxValue - FValue;
+  if (FValue + FRandom > FRange.Max()) {
+    FRandom = FRange.Max() - FValue;
     if (OnChangeRandom) {
       OnChangeRandom(FSender);
     }
   }
   Invalidate();
-  if (OnChange) {
-    OnChange(FSender);
-  }
+  Changed();
 }
 
 void TZelSliderModel::SetRandom(float random) {
   if (random < 0.0f) {
     random = 0.0f;
   }
-  if (FValue + random > FMaxValue) {
-    random = FMaxValue - FValue;
+  if (FValue + random > FRange.Max()) {
+    random = FRange.Max() - FValue;
   }
   if (random == FRandom) {
     return;
@@ -40,18 +38,18 @@ void TZelSliderModel::SetRandom(float random) {
 }
 
 void TZelSliderModel::SetMinValue(int32_t value) {
-  FMinValue = value;
-  FMaxValue = std::max(FMaxValue, FMinValue);
-  FValue = std::clamp(FValue, static_cast<float>(FMinValue), static_cast<float>(FMaxValue));
-  FRandom = std::clamp(FRandom, 0.0f, FMaxValue - FValue);
-  Invalidate();
+  FRange.SetMin(value);
+  RangeChanged();
 }
 
 void TZelSliderModel::SetMaxValue(int32_t value) {
-  FMaxValue = value;
-  FMinValue = std::min(FMinValue, FMaxValue);
-  FValue = std::clamp(FValue, static_cast<float>(FMinValue), static_cast<float>(FMaxValue));
-  FRandom = std::clamp(FRandom, 0.0f, FMaxValue - FValue);
+  FRange.SetMax(value);
+  RangeChanged();
+}
+
+void TZelSliderModel::RangeChanged() {
+  FValue = FRange.Clamp(FValue);
+  FRandom = std::clamp(FRandom, 0.0f, FRange.Max() - FValue);
   Invalidate();
 }
 
@@ -74,17 +72,14 @@ float TZelSliderModel::PositionToValue(int32_t x) const {
     return FValue;
   }
   double position = x;
-  if (FPress.Fine && FPress.AnchorX >= 0 && FMaxValue > FMinValue) {
-    position = FPress.AnchorX + (x - FPress.AnchorX) / ((FMaxValue - FMinValue) / FineRangeUnits);
+  if (FPress.Fine && FPress.AnchorX >= 0 && FRange.Max() > FRange.Min()) {
+    position = FPress.AnchorX + (x - FPress.AnchorX) / ((FRange.Max() - FRange.Min()) / FineRangeUnits);
   }
-  return static_cast<float>(RoundHalfEven((position - BorderWidth) / track * FMaxValue));
+  return static_cast<float>(RoundHalfEven((position - BorderWidth) / track * FRange.Max()));
 }
 
 void TZelSliderModel::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
-  bool proceed = true;
-  if (OnBeforeMouseDown) {
-    OnBeforeMouseDown(FSender, button, shift, x, y, proceed);
-  }
+  const bool proceed = AskBeforeMouseDown(button, shift, x, y);
   FLastContinue = proceed;
   if (!proceed || button != mbLeft) {
     return;
@@ -138,10 +133,10 @@ void TZelSliderModel::MouseWheel(int32_t delta, TShiftState shift) {
 }
 
 int32_t TZelSliderModel::BarEdge(double value) const {
-  if (FMaxValue == 0) {
+  if (FRange.Max() == 0) {
     return BorderWidth;
   }
-  return BorderWidth + static_cast<int32_t>(RoundHalfEven(value / FMaxValue * (FWidth - 2 * BorderWidth)));
+  return BorderWidth + static_cast<int32_t>(RoundHalfEven(value / FRange.Max() * (FWidth - 2 * BorderWidth)));
 }
 
 int32_t TZelSliderModel::ValueBarRight() const {
@@ -153,8 +148,8 @@ int32_t TZelSliderModel::RandomBarRight() const {
     return ValueBarRight();
   }
   float r = FRandom;
-  if (static_cast<float>(FMaxValue - FMinValue) < FValue + FRandom) {
-    r = (FMaxValue - FMinValue) - FValue;
+  if (static_cast<float>(FRange.Max() - FRange.Min()) < FValue + FRandom) {
+    r = (FRange.Max() - FRange.Min()) - FValue;
   }
   if (r <= 0.0f) {
     return ValueBarRight();
@@ -179,9 +174,8 @@ void TZelSliderModel::BuildPopup(TZelPopupMenu& popup) {
     OnPopulatePopupMenu(FSender, popup);
     return;
   }
-  TZelMenuItem* group = nullptr;
-  std::string groupCaption;
-  for (int32_t a = FMinValue; a <= FMaxValue; ++a) {
+  TZelMenuGroups groups(popup, GroupTag);
+  for (int32_t a = FRange.Min(); a <= FRange.Max(); ++a) {
     std::string caption = ZelGuiText::IntToText(a);
     if (OnGetText) {
       OnGetText(FSender, static_cast<float>(a), 0.0f, caption);
@@ -190,15 +184,7 @@ void TZelSliderModel::BuildPopup(TZelPopupMenu& popup) {
     if (OnGetPopupGroup) {
       std::string wanted;
       OnGetPopupGroup(FSender, a, wanted);
-      if (wanted.empty()) {
-        group = nullptr;
-      } else if (group == nullptr || wanted != groupCaption) {
-        group = &popup.Items().Add(wanted, -1);
-      }
-      groupCaption = wanted;
-      if (group != nullptr) {
-        parent = group;
-      }
+      parent = &groups.ParentFor(wanted);
     }
     parent->Add(caption, a, [this](TZelMenuItem& item) { SetValue(static_cast<float>(item.Tag)); });
   }

@@ -1,9 +1,11 @@
 // ZelSliderModel: the slider's rules without a display: value and random range, drag, fine mode, wheel, bars.
 #pragma once
 
+#include "gui/ZelControlModel.h"
 #include "gui/ZelPopupMenu.h"
 #include "gui/ZelSkin.h"
 #include "gui/ZelTypes.h"
+#include "gui/ZelValueRange.h"
 
 #include <functional>
 #include <string>
@@ -22,28 +24,25 @@ struct TMouseDownInfo {
   bool Fine = false;
 };
 
-class TZelSliderModel {
+class TZelSliderModel : public TZelControlModel {
 public:
   static constexpr float WheelStep = 0.25f;
   // Fine mode moves the value as if the range were this many units wide.
   static constexpr double FineRangeUnits = 25.0;
+  // Tag of the group submenus of the popup list, so they never check with a value.
+  static constexpr int32_t GroupTag = -1;
 
-  TNotifyEvent OnChange;
   TNotifyEvent OnChangeRandom;
   TZelSliderGetTextEvent OnGetText;
   TZelSliderGetPopupGroupEvent OnGetPopupGroup;
   TZelSliderOnPopulatePopupMenuEvent OnPopulatePopupMenu;
-  TZelBeforeMouseDownEvent OnBeforeMouseDown;
-  std::function<void()> OnInvalidate;
-
-  void SetSender(TObject* sender) { FSender = sender; }
 
   float Value() const { return FValue; }
   float Random() const { return FRandom; }
   void SetValue(float value);
   void SetRandom(float random);
-  int32_t MinValue() const { return FMinValue; }
-  int32_t MaxValue() const { return FMaxValue; }
+  int32_t MinValue() const { return FRange.Min(); }
+  int32_t MaxValue() const { return FRange.Max(); }
   // Pull the value into the new range without events.
   void SetMinValue(int32_t value);
   void SetMaxValue(int32_t value);
@@ -88,18 +87,12 @@ public:
   void PreparePopup(TZelPopupMenu& popup);
 
 private:
-  void Invalidate() {
-    if (OnInvalidate) {
-      OnInvalidate();
-    }
-  }
   int32_t BarEdge(double value) const;
+  void RangeChanged();
 
-  TObject* FSender = nullptr;
   float FValue = 0.0f;
   float FRandom = 0.0f;
-  int32_t FMinValue = 0;
-  int32_t FMaxValue = 100;
+  TZelValueRange FRange;
   int32_t FWidth = 100;
   int32_t FHeight = 24;
   bool FLastContinue = true;

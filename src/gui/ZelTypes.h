@@ -50,6 +50,16 @@ using TZelBeforeMouseDownEvent = std::function<void(TObject* sender, TMouseButto
                                                     int x, int y, bool& Continue)>;
 using TNotifyEvent = std::function<void(TObject* sender)>;
 
+// Runs the pre-click hook when one is set; true when the press goes on.
+inline bool AskBeforeMouseDown(const TZelBeforeMouseDownEvent& hook, TObject* sender, TMouseButton button,
+                               TShiftState shift, int x, int y) {
+  bool proceed = true;
+  if (hook) {
+    hook(sender, button, shift, x, y, proceed);
+  }
+  return proceed;
+}
+
 // Pixel rectangle with inclusive edges, as the keyboard geometry describes its keys.
 struct TRect {
   int Left = 0;

@@ -162,6 +162,32 @@ TEST(NumericInputPopup, EntriesRunDownAndLineUpWithFigureSpaces) {
   EXPECT_EQ(popup.Items()[95].Caption, std::string(ZelGuiText::FigureSpace) + ZelGuiText::FigureSpace + "5");
 }
 
+TEST(NumericInputPopup, EachRunOfAGroupCaptionGetsItsOwnSubmenu) {
+  TZelNumericInputModel input;
+  input.SetMaxValue(5);
+  input.OnGetPopupGroup = [](TObject*, int32_t value, std::string& group) {
+    group = value == 3 ? "" : value == 0 ? "Low" : "High";
+  };
+  TZelPopupMenu popup;
+  input.BuildPopupMenu(popup);
+  ASSERT_EQ(popup.Items().Count(), 4); // High (5, 4), 3, High again (2, 1), Low (0)
+  EXPECT_EQ(popup.Items()[0].Caption, "High");
+  EXPECT_EQ(popup.Items()[0].Tag, TZelNumericInputModel::GroupTag);
+  EXPECT_EQ(popup.Items()[0].Count(), 2);
+  EXPECT_EQ(popup.Items()[1].Tag, 3);
+  EXPECT_EQ(popup.Items()[2].Caption, "High");
+  EXPECT_EQ(popup.Items()[2].Count(), 2);
+  EXPECT_EQ(popup.Items()[2][0].Tag, 2);
+  EXPECT_EQ(popup.Items()[3].Caption, "Low");
+  ASSERT_EQ(popup.Items()[3].Count(), 1);
+  popup.Items()[3][0].Click();
+  EXPECT_EQ(input.ValueAsInteger(), 0);
+  input.PreparePopup(popup);
+  EXPECT_TRUE(popup.Items()[3].Checked);
+  EXPECT_FALSE(popup.Items()[0].Checked);
+  EXPECT_FALSE(popup.Items()[2].Checked);
+}
+
 TEST(NumericInputPopup, NegativeEntriesUseTheMinusSignWhileTheFieldUsesHyphen) {
   TZelNumericInputModel input;
   input.SetMinValue(-3);
