@@ -69,11 +69,6 @@ juce::Image Render(TDialStripKind kind, const TZelSkin* skin, int frameSize, int
 } // namespace ZelDialStrips
 
 TZelGuiStitchedDial::TZelGuiStitchedDial() {
-  FModel.SetSender(this);
-  FModel.OnInvalidate = [this] {
-    repaint();
-  };
-  setWantsKeyboardFocus(true);
   setSize(ZelDialStrips::FrameSize, ZelDialStrips::FrameSize);
 }
 
@@ -126,9 +121,7 @@ void TZelGuiStitchedDial::mouseDrag(const juce::MouseEvent& event) {
 }
 
 void TZelGuiStitchedDial::mouseUp(const juce::MouseEvent&) {
-  if (OnMouseUp) {
-    OnMouseUp(this);
-  }
+  MouseUpDone();
 }
 
 void TZelGuiStitchedDial::mouseWheelMove(const juce::MouseEvent& event,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "gui/ZelDialModel.h"
+#include "gui/ZelModelControl.h"
 #include "gui/ZelSkin.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -20,31 +21,24 @@ juce::Image Render(TDialStripKind kind, const TZelSkin* skin, int frameSize = Fr
                    int frameCount = FrameCount);
 } // namespace ZelDialStrips
 
-class TZelGuiStitchedDial : public juce::Component, public TObject {
+class TZelGuiStitchedDial : public TZelModelControl<TZelDialModel> {
 public:
   TZelGuiStitchedDial();
 
-  TZelDialModel& Model() { return FModel; }
-  float Value() const { return FModel.Value(); }
-  void SetValue(float value) { FModel.SetValue(value); }
   // A strip of equally sized square frames, stacked vertically.
   void SetStrip(const juce::Image& strip, int frameCount);
   // One of the built-in strips, rendered when the dial is placed in a styled window.
   void SetStripKind(TDialStripKind kind);
-  TNotifyEvent OnMouseUp;
 
   void paint(juce::Graphics& g) override;
   void mouseDown(const juce::MouseEvent& event) override;
   void mouseDrag(const juce::MouseEvent& event) override;
   void mouseUp(const juce::MouseEvent& event) override;
   void mouseWheelMove(const juce::MouseEvent& event, const juce::MouseWheelDetails& wheel) override;
-  void parentHierarchyChanged() override { Loaded(); }
-  void lookAndFeelChanged() override { Loaded(); }
 
 private:
-  void Loaded();
+  void Loaded() override;
 
-  TZelDialModel FModel;
   juce::Image FStrip;
   int FStripSkin = -2; // style index the built-in strip was rendered for; -2 none yet
   int FKind = -1;      // built-in strip kind, -1 for a strip set from outside

@@ -4,14 +4,9 @@
 #include "gui/ZelLookAndFeel.h"
 
 TZelNumericInput::TZelNumericInput() : Font(ZelFonts::Make("Segoe UI", 11.0f, true)) {
-  FModel.SetSender(this);
-  FModel.OnInvalidate = [this] {
-    repaint();
-  };
   FPopup.OnPopup = [this](TZelPopupMenu& menu) {
     FModel.PreparePopup(menu);
   };
-  setWantsKeyboardFocus(true);
   setOpaque(true);
   setSize(42, 21);
 }
@@ -52,11 +47,7 @@ void TZelNumericInput::paint(juce::Graphics& g) {
 void TZelNumericInput::mouseDown(const juce::MouseEvent& event) {
   grabKeyboardFocus();
   if (event.mods.isPopupMenu()) {
-    bool proceed = true;
-    if (FModel.OnBeforeMouseDown) {
-      FModel.OnBeforeMouseDown(this, mbRight, ShiftOf(event), event.x, event.y, proceed);
-    }
-    if (proceed && ShowPopup) {
+    if (AskPopupPress(event) && ShowPopup) {
       ShowZelPopupMenu(FPopup, *this);
     }
     return;
@@ -73,9 +64,7 @@ void TZelNumericInput::mouseDrag(const juce::MouseEvent& event) {
 void TZelNumericInput::mouseUp(const juce::MouseEvent&) {
   setMouseCursor(juce::MouseCursor::NormalCursor);
   FModel.MouseUp();
-  if (OnMouseUp) {
-    OnMouseUp(this);
-  }
+  MouseUpDone();
 }
 
 void TZelNumericInput::mouseWheelMove(const juce::MouseEvent&, const juce::MouseWheelDetails& wheel) {

@@ -4,11 +4,6 @@
 #include "gui/ZelLookAndFeel.h"
 
 TZelSlider::TZelSlider() : Font(ZelFonts::Make("Segoe UI", 11.0f, true)) {
-  FModel.SetSender(this);
-  FModel.OnInvalidate = [this] {
-    repaint();
-  };
-  setWantsKeyboardFocus(true);
   setOpaque(true);
   setSize(100, 24);
 }
@@ -73,11 +68,7 @@ void TZelSlider::mouseDown(const juce::MouseEvent& event) {
     grabKeyboardFocus();
   }
   if (event.mods.isPopupMenu() && FPopup != nullptr) {
-    bool proceed = true;
-    if (FModel.OnBeforeMouseDown) {
-      FModel.OnBeforeMouseDown(this, mbRight, ShiftOf(event), event.x, event.y, proceed);
-    }
-    if (proceed) {
+    if (AskPopupPress(event)) {
       ShowZelPopupMenu(*FPopup, *this);
     }
     return;
@@ -91,9 +82,7 @@ void TZelSlider::mouseDrag(const juce::MouseEvent& event) {
 
 void TZelSlider::mouseUp(const juce::MouseEvent&) {
   FModel.MouseUp();
-  if (OnMouseUp) {
-    OnMouseUp(this);
-  }
+  MouseUpDone();
 }
 
 void TZelSlider::mouseWheelMove(const juce::MouseEvent& event, const juce::MouseWheelDetails& wheel) {

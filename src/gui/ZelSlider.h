@@ -1,19 +1,15 @@
 // ZelSlider: the horizontal value bar with its random range; the rules live in TZelSliderModel.
 #pragma once
 
+#include "gui/ZelModelControl.h"
 #include "gui/ZelSliderModel.h"
-
-#include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
 
-class TZelSlider : public juce::Component, public TObject {
+class TZelSlider : public TZelModelControl<TZelSliderModel> {
 public:
   TZelSlider();
 
-  TZelSliderModel& Model() { return FModel; }
-  float Value() const { return FModel.Value(); }
-  void SetValue(float value) { FModel.SetValue(value); }
   float Random() const { return FModel.Random(); }
   void SetRandom(float random) { FModel.SetRandom(random); }
   // Builds the slider's own popup list of values.
@@ -21,7 +17,6 @@ public:
   bool ShowPopup() const { return FPopup != nullptr; }
   TZelPopupMenu* Popup() { return FPopup.get(); }
   juce::Font Font;
-  TNotifyEvent OnMouseUp;
 
   void paint(juce::Graphics& g) override;
   void resized() override;
@@ -29,13 +24,10 @@ public:
   void mouseDrag(const juce::MouseEvent& event) override;
   void mouseUp(const juce::MouseEvent& event) override;
   void mouseWheelMove(const juce::MouseEvent& event, const juce::MouseWheelDetails& wheel) override;
-  void parentHierarchyChanged() override { Loaded(); }
-  void lookAndFeelChanged() override { Loaded(); }
 
 private:
-  void Loaded();
+  void Loaded() override;
 
-  TZelSliderModel FModel;
   std::unique_ptr<TZelPopupMenu> FPopup;
   bool FPainting = false;
 };
