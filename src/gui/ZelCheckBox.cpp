@@ -4,30 +4,8 @@
 #include "gui/ZelLookAndFeel.h"
 
 TZelCheckBox::TZelCheckBox(const juce::String& caption)
-    : juce::ToggleButton(caption), Font(ZelFonts::Make("Segoe UI", 12.0f)) {
+    : TZelGatedButton(caption), Font(ZelFonts::Make("Segoe UI", 12.0f)) {
   setClickingTogglesState(false);
-}
-
-void TZelCheckBox::mouseDown(const juce::MouseEvent& event) {
-  bool proceed = true;
-  if (OnBeforeMouseDown) {
-    OnBeforeMouseDown(this, ButtonOf(event), ShiftOf(event), event.x, event.y, proceed);
-  }
-  FGate.Press(proceed);
-  FPressRefused = !proceed;
-  if (proceed) {
-    juce::ToggleButton::mouseDown(event);
-  }
-}
-
-void TZelCheckBox::mouseUp(const juce::MouseEvent& event) {
-  if (FPressRefused) {
-    // The click of the refused press is the one to skip.
-    FPressRefused = false;
-    FGate.Click();
-    return;
-  }
-  juce::ToggleButton::mouseUp(event);
 }
 
 void TZelCheckBox::clicked() {

@@ -2,16 +2,12 @@
 #pragma once
 
 #include "gui/ZelClickGate.h"
-#include "gui/ZelTypes.h"
+#include "gui/ZelGatedButton.h"
 
-#include <juce_gui_basics/juce_gui_basics.h>
-
-class TZelCheckBox : public juce::ToggleButton, public TObject {
+class TZelCheckBox : public TZelGatedButton<juce::ToggleButton, TZelCheckBoxGate> {
 public:
   explicit TZelCheckBox(const juce::String& caption = {});
 
-  TZelBeforeMouseDownEvent OnBeforeMouseDown;
-  TNotifyEvent OnClick;
   juce::Font Font;
 
   bool Checked() const { return getToggleState(); }
@@ -19,12 +15,6 @@ public:
   void SetChecked(bool checked) { setToggleState(checked, juce::dontSendNotification); }
   bool SkipNextClick() const { return FGate.SkipNextClick(); }
 
-  void mouseDown(const juce::MouseEvent& event) override;
-  void mouseUp(const juce::MouseEvent& event) override;
   void clicked() override;
   void paintButton(juce::Graphics& g, bool highlighted, bool down) override;
-
-private:
-  TZelCheckBoxGate FGate;
-  bool FPressRefused = false;
 };

@@ -15,6 +15,8 @@ public:
     return false;
   }
   bool AllowClick() const { return FAllowClick; }
+  // The release of a refused press: the button stays disarmed until its next press or click.
+  void RefusedRelease() {}
 
 private:
   bool FAllowClick = true;
@@ -36,6 +38,8 @@ public:
     return true;
   }
   bool SkipNextClick() const { return FSkipNextClick; }
+  // The release of a refused press: its click is the one to skip.
+  void RefusedRelease() { Click(); }
 
 private:
   bool FSkipNextClick = false;

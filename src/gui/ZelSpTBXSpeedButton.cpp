@@ -3,33 +3,14 @@
 #include "gui/ZelJuceInput.h"
 #include "gui/ZelLookAndFeel.h"
 
-TZelSpTBXSpeedButton::TZelSpTBXSpeedButton() : juce::Button({}), Font(ZelFonts::Make("Segoe UI", 12.0f)) {
+TZelSpTBXSpeedButton::TZelSpTBXSpeedButton()
+    : TZelGatedButton(juce::String()), Font(ZelFonts::Make("Segoe UI", 12.0f)) {
   setSize(DefaultSize, DefaultSize);
   setWantsKeyboardFocus(false);
 }
 
 void TZelSpTBXSpeedButton::SetCaption(const juce::String& caption) {
   setButtonText(caption);
-}
-
-void TZelSpTBXSpeedButton::mouseDown(const juce::MouseEvent& event) {
-  bool proceed = true;
-  if (OnBeforeMouseDown) {
-    OnBeforeMouseDown(this, ButtonOf(event), ShiftOf(event), event.x, event.y, proceed);
-  }
-  FGate.Press(proceed);
-  FPressRefused = !proceed;
-  if (proceed) {
-    juce::Button::mouseDown(event);
-  }
-}
-
-void TZelSpTBXSpeedButton::mouseUp(const juce::MouseEvent& event) {
-  if (FPressRefused) {
-    FPressRefused = false;
-    return;
-  }
-  juce::Button::mouseUp(event);
 }
 
 void TZelSpTBXSpeedButton::clicked() {

@@ -3,19 +3,15 @@
 #pragma once
 
 #include "gui/ZelClickGate.h"
+#include "gui/ZelGatedButton.h"
 #include "gui/ZelPopupMenu.h"
-#include "gui/ZelTypes.h"
 
-#include <juce_gui_basics/juce_gui_basics.h>
-
-class TZelSpTBXSpeedButton : public juce::Button, public TObject {
+class TZelSpTBXSpeedButton : public TZelGatedButton<juce::Button, TZelSpeedButtonGate> {
 public:
   static constexpr int DefaultSize = 22;
 
   TZelSpTBXSpeedButton();
 
-  TZelBeforeMouseDownEvent OnBeforeMouseDown;
-  TNotifyEvent OnClick;
   // The Tag of the entry last chosen through the drop-down menu; -1 at creation.
   int32_t ItemValue = -1;
   // When set, a click opens this menu under the button instead of running OnClick.
@@ -27,12 +23,6 @@ public:
   juce::String Caption() const { return getButtonText(); }
   bool AllowClick() const { return FGate.AllowClick(); }
 
-  void mouseDown(const juce::MouseEvent& event) override;
-  void mouseUp(const juce::MouseEvent& event) override;
   void clicked() override;
   void paintButton(juce::Graphics& g, bool highlighted, bool down) override;
-
-private:
-  TZelSpeedButtonGate FGate;
-  bool FPressRefused = false;
 };
