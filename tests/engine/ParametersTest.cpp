@@ -1,53 +1,16 @@
 // Tests of the 30 timing and velocity parameters: table, change handlers, displays and resets.
 #include <gtest/gtest.h>
 
+#include "TestHost.h"
+
 #include <limits>
-#include <stdexcept>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 #include "engine/Plugin.h"
 #include "engine/ZelVSTParameterValues.h"
 
 namespace {
-
-// The module as far as parameters go: set-by-name and the automated path run the plug-in's change
-// handler and record what the host would be told.
-class TParameterModule : public TPluginHost, public TParameterAutomation {
-public:
-  TParameterModule() { Plugin.RegisterParameterValues(Values); }
-
-  TTimeInfo GetTimeInfo() override { return {}; }
-  float SampleRate() const override { return 44100.0f; }
-  void QueueMidiMessage(uint8_t, uint8_t, uint8_t, int32_t) override {}
-  TMidiCCMode CCMode() const override { return FMode; }
-  void SetCCMode(TMidiCCMode mode) override { FMode = mode; }
-  void SetEditorNeedsUpdate() override {}
-  void SetParameterByName(std::string_view name, float value) override {
-    const int32_t index = Values.IndexOfName(name);
-    if (index < 0)
-      throw std::runtime_error("Unknown parameter name: " + std::string(name));
-    SetParameterAutomated(index, value);
-  }
-  float GetParameterValue(int32_t index) override { return Values.CurrentValueOf(index); }
-  void SetParameterAutomated(int32_t index, float value) override {
-    Plugin.ParameterChange(index, value);
-    AutomateCalls.emplace_back(index, value);
-  }
-
-  // Sets a parameter the way the host's set-parameter does in the parameter's own units.
-  void Set(int32_t index, float value) { Plugin.ParameterChange(index, value); }
-  std::string Display(int32_t index) const { return Plugin.ParameterDisplay(index); }
-
-  TVSTPlugin Plugin{*this};
-  TVSTParameterValues Values{*this};
-  std::vector<std::pair<int32_t, float>> AutomateCalls;
-
-private:
-  TMidiCCMode FMode = ccmNone;
-};
 
 const std::string Minus = "\xE2\x88\x92"; // U+2212
 

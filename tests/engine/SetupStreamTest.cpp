@@ -1,13 +1,14 @@
 // Tests of the setup stream: exact bytes, round trips, partial and damaged streams.
 #include <gtest/gtest.h>
 
+#include "TestHost.h"
+
 #include <algorithm>
 #include <array>
 #include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -19,30 +20,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// The module as far as the setup stream goes: set-by-name runs the automated path into the plug-in's
-// change handlers, as the real module does.
-class TStreamModule : public TPluginHost, public TParameterAutomation {
+// The parameter module with the setup stream's writer and reader.
+class TStreamModule : public TParameterModule {
 public:
-  TStreamModule() { Plugin.RegisterParameterValues(Values); }
-
-  TTimeInfo GetTimeInfo() override { return {}; }
-  float SampleRate() const override { return 44100.0f; }
-  void QueueMidiMessage(uint8_t, uint8_t, uint8_t, int32_t) override {}
-  TMidiCCMode CCMode() const override { return FMode; }
-  void SetCCMode(TMidiCCMode mode) override { FMode = mode; }
-  void SetEditorNeedsUpdate() override {}
-  void SetParameterByName(std::string_view name, float value) override {
-    const int32_t index = Values.IndexOfName(name);
-    if (index < 0)
-      throw std::runtime_error("Unknown parameter name: " + std::string(name));
-    SetParameterAutomated(index, value);
-  }
-  float GetParameterValue(int32_t index) override { return Values.CurrentValueOf(index); }
-  void SetParameterAutomated(int32_t index, float value) override {
-    Plugin.ParameterChange(index, value);
-    ++AutomateCalls;
-  }
-
   Bytes Write() {
     Bytes bytes;
     TTaggedWriter writer(bytes);
@@ -66,13 +46,7 @@ public:
     return "no error";
   }
 
-  TVSTPlugin Plugin{*this};
-  TVSTParameterValues Values{*this};
   TTriaxoSetup& Setup = Plugin.Setup;
-  int AutomateCalls = 0;
-
-private:
-  TMidiCCMode FMode = ccmNone;
 };
 
 // A stream built value by value with the project's writer, for shapes the plug-in never writes.
@@ -318,7 +292,7 @@ TEST(SetupStream, ParameterValuesAreSetThroughTheAutomatedPath) {
   shape.Positions[2] = {100, 20, 300, 40, -50, 60};
   TStreamModule module;
   module.Read(shape.Write());
-  EXPECT_EQ(module.AutomateCalls, 30);
+  EXPECT_EQ(module.AutomateCalls.size(), 30u);
   EXPECT_EQ(module.Values.Items("Note3 Velocity Scale").CurrentValue, -50.0f);
   EXPECT_EQ(module.Setup.NoteSetup[2].VelocityScale, -50);
   EXPECT_EQ(module.Setup.NoteSetup[2].End, 300);
@@ -382,9 +356,9 @@ TEST(SetupStream, FewerPositionsSetOnlyThoseParameters) {
   shape.Positions.assign(2, {5, 5, 5, 5, 5, 5});
   TStreamModule module;
   module.SetParameterAutomated(29, 80.0f);
-  module.AutomateCalls = 0;
+  module.AutomateCalls.clear();
   EXPECT_EQ(module.Read(shape.Write()), 0u);
-  EXPECT_EQ(module.AutomateCalls, 12);
+  EXPECT_EQ(module.AutomateCalls.size(), 12u);
   EXPECT_EQ(module.Setup.NoteSetup[1].End, 5);
   EXPECT_EQ(module.Setup.NoteSetup[4].VelocityRandom, 80);
 }
