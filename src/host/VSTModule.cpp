@@ -84,6 +84,28 @@ template <bool UseObject>
 VstIntPtr VST_CALL DispatcherWithClose(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                        void* ptr, float opt);
 
+// For a record whose module is gone or going: every entry answers without reaching a module.
+void MakeInert(AEffect* effect) {
+  effect->dispatcher = InertDispatcher;
+  effect->process = InertProcess;
+  effect->processReplacing = InertProcess;
+  effect->processDoubleReplacing = InertProcessDouble;
+  effect->setParameter = InertSetParameter;
+  effect->getParameter = InertGetParameter;
+  effect->user = nullptr;
+  effect->object = nullptr;
+}
+
+// The process entries stay inert until the module works (mains on).
+template <bool UseObject> void InstallEntriesOf(AEffect* effect, bool working) {
+  effect->dispatcher = DispatcherWithClose<UseObject>;
+  effect->setParameter = SetParameterEntry<UseObject>;
+  effect->getParameter = GetParameterEntry<UseObject>;
+  effect->process = working ? ProcessEntry<UseObject> : InertProcess;
+  effect->processReplacing = working ? ProcessReplacingEntry<UseObject> : InertProcess;
+  effect->processDoubleReplacing = working ? ProcessDoubleEntry<UseObject> : InertProcessDouble;
+}
+
 // Byte length of the UTF-8 sequence a lead byte starts (1 for stray bytes, so they pass through).
 std::size_t SequenceLength(unsigned char lead) {
   if (lead >= 0xF0 && lead < 0xF8)
@@ -201,33 +223,16 @@ TVSTModule::TVSTModule(TModuleIdentity identity)
 
 TVSTModule::~TVSTModule() {
   CloseEditor();
-  FEffect->dispatcher = InertDispatcher;
-  FEffect->process = InertProcess;
-  FEffect->processReplacing = InertProcess;
-  FEffect->processDoubleReplacing = InertProcessDouble;
-  FEffect->setParameter = InertSetParameter;
-  FEffect->getParameter = InertGetParameter;
-  FEffect->user = nullptr;
-  FEffect->object = nullptr;
+  MakeInert(FEffect);
   std::lock_guard<std::mutex> lock(RetiredRecordsLock);
   RetiredRecords().emplace_back(FEffect);
 }
 
 void TVSTModule::InstallEntries(bool working) {
   if (FUseObjectField) {
-    FEffect->dispatcher = DispatcherWithClose<true>;
-    FEffect->setParameter = SetParameterEntry<true>;
-    FEffect->getParameter = GetParameterEntry<true>;
-    FEffect->process = working ? ProcessEntry<true> : InertProcess;
-    FEffect->processReplacing = working ? ProcessReplacingEntry<true> : InertProcess;
-    FEffect->processDoubleReplacing = working ? ProcessDoubleEntry<true> : InertProcessDouble;
+    InstallEntriesOf<true>(FEffect, working);
   } else {
-    FEffect->dispatcher = DispatcherWithClose<false>;
-    FEffect->setParameter = SetParameterEntry<false>;
-    FEffect->getParameter = GetParameterEntry<false>;
-    FEffect->process = working ? ProcessEntry<false> : InertProcess;
-    FEffect->processReplacing = working ? ProcessReplacingEntry<false> : InertProcess;
-    FEffect->processDoubleReplacing = working ? ProcessDoubleEntry<false> : InertProcessDouble;
+    InstallEntriesOf<false>(FEffect, working);
   }
 }
 
@@ -263,14 +268,7 @@ VstIntPtr VST_CALL DispatcherWithClose(AEffect* effect, VstInt32 opcode, VstInt3
   if (opcode != effClose)
     return module->Dispatch(opcode, index, value, ptr, opt);
   // Inert entries first, so that nothing reaches the module while it goes away.
-  effect->dispatcher = InertDispatcher;
-  effect->process = InertProcess;
-  effect->processReplacing = InertProcess;
-  effect->processDoubleReplacing = InertProcessDouble;
-  effect->setParameter = InertSetParameter;
-  effect->getParameter = InertGetParameter;
-  effect->user = nullptr;
-  effect->object = nullptr;
+  MakeInert(effect);
   try {
     module->Dispatch(effClose, index, value, ptr, opt);
     delete module;
