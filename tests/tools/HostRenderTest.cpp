@@ -12,16 +12,7 @@ constexpr double Rate = 44100;
 constexpr double EchoDelay = 100.5; // the echo plug-in's late copy, in samples
 
 TRenderResult Render(const TMidiSong& song, int32_t block, bool stopped, double rate = Rate) {
-  TVstHost host;
-  host.Load(EchoPlugin);
-  host.Start(rate, block);
-  TRenderSettings settings;
-  settings.SampleRate = rate;
-  settings.BlockSize = block;
-  settings.Stopped = stopped;
-  TRenderResult result = RenderSong(host, song, settings);
-  host.Close();
-  return result;
+  return RenderThrough(EchoPlugin, song, rate, block, stopped);
 }
 
 std::vector<TTimedMidi> Select(const std::vector<TTimedMidi>& messages, int pitch) {

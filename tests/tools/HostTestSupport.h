@@ -2,7 +2,9 @@
 #pragma once
 
 #include "HostCommandLine.h"
+#include "MidiRender.h"
 #include "MidiSong.h"
+#include "VstHost.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +16,21 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+// Renders a song through a freshly loaded plug-in, started with chunk as its state when one is given.
+inline TRenderResult RenderThrough(const std::string& plugin, const TMidiSong& song, double rate,
+                                   int32_t block, bool stopped, const std::vector<uint8_t>* chunk = nullptr) {
+  TVstHost host;
+  host.Load(plugin);
+  host.Start(rate, block, chunk);
+  TRenderSettings settings;
+  settings.SampleRate = rate;
+  settings.BlockSize = block;
+  settings.Stopped = stopped;
+  TRenderResult result = RenderSong(host, song, settings);
+  host.Close();
+  return result;
+}
 
 // A fresh folder per test, removed afterwards.
 class TTempFolder {

@@ -37,17 +37,8 @@ protected:
   }
 
   TRenderResult Render(const TMidiSong& song, int32_t block, bool stopped, const std::string& preset = "") {
-    TVstHost host;
-    host.Load(TriaxoPlugin);
     const std::vector<uint8_t> chunk = preset.empty() ? std::vector<uint8_t>() : ReadPresetFile(preset);
-    host.Start(Rate, block, preset.empty() ? nullptr : &chunk);
-    TRenderSettings settings;
-    settings.SampleRate = Rate;
-    settings.BlockSize = block;
-    settings.Stopped = stopped;
-    TRenderResult result = RenderSong(host, song, settings);
-    host.Close();
-    return result;
+    return RenderThrough(TriaxoPlugin, song, Rate, block, stopped, preset.empty() ? nullptr : &chunk);
   }
 
   // A preset written by a plug-in instance of our own code, set up by the caller.
