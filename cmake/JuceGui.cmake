@@ -4,11 +4,8 @@
 # linked instead. The library is built with hidden visibility like the plug-in, so two JUCE plug-ins
 # in one host never share a message manager.
 
-set(TRIAXO_JUCE_MODULES_DIR "/usr/share/juce/modules" CACHE PATH "Folder of the JUCE 7 module sources")
-if(NOT EXISTS "${TRIAXO_JUCE_MODULES_DIR}/juce_gui_basics/juce_gui_basics.cpp")
-  message(FATAL_ERROR "JUCE modules not found in ${TRIAXO_JUCE_MODULES_DIR} "
-                      "(install juce-modules-source-data, scripts/install-deps.sh core)")
-endif()
+include(JuceModules)
+triaxo_require_juce_modules(juce_gui_basics)
 
 set(TRIAXO_JUCE_MODULE_NAMES juce_core juce_events juce_data_structures juce_graphics juce_gui_basics)
 
@@ -24,30 +21,16 @@ add_library(triaxo_juce STATIC
   ${TRIAXO_JUCE_SOURCE_ROOT}/juce_events/juce_events.cpp
   ${TRIAXO_JUCE_SOURCE_ROOT}/juce_data_structures/juce_data_structures.cpp)
 
-set(TRIAXO_JUCE_DEFINITIONS
-  JUCE_GLOBAL_MODULE_SETTINGS_INCLUDED=1
-  JUCE_STANDALONE_APPLICATION=0
-  JUCE_USE_CURL=0
-  JUCE_WEB_BROWSER=0
-  JUCE_DISPLAY_SPLASH_SCREEN=0
-  JUCE_REPORT_APP_USAGE=0
-  JUCE_MODAL_LOOPS_PERMITTED=0
-  JUCE_USE_XSHM=1
-  JUCE_USE_XRENDER=0
-  JUCE_USE_XCURSOR=1
-  JUCE_USE_XRANDR=1
-  JUCE_USE_XINERAMA=1
-  JUCE_CATCH_UNHANDLED_EXCEPTIONS=0
-  $<$<CONFIG:Debug>:DEBUG=1>
-  $<$<NOT:$<CONFIG:Debug>>:NDEBUG=1>)
-foreach(module IN LISTS TRIAXO_JUCE_MODULE_NAMES)
-  list(APPEND TRIAXO_JUCE_DEFINITIONS JUCE_MODULE_AVAILABLE_${module}=1)
-endforeach()
-
-target_compile_definitions(triaxo_juce PUBLIC ${TRIAXO_JUCE_DEFINITIONS})
-target_include_directories(triaxo_juce SYSTEM PUBLIC ${TRIAXO_JUCE_SOURCE_ROOT})
-# Third-party code: its warnings are not ours to fix, and must not break a -Werror build.
-target_compile_options(triaxo_juce PRIVATE -w)
+triaxo_juce_library_settings(triaxo_juce ROOT ${TRIAXO_JUCE_SOURCE_ROOT} MODULES ${TRIAXO_JUCE_MODULE_NAMES}
+  DEFINITIONS
+    JUCE_REPORT_APP_USAGE=0
+    JUCE_MODAL_LOOPS_PERMITTED=0
+    JUCE_USE_XSHM=1
+    JUCE_USE_XRENDER=0
+    JUCE_USE_XCURSOR=1
+    JUCE_USE_XRANDR=1
+    JUCE_USE_XINERAMA=1
+    JUCE_CATCH_UNHANDLED_EXCEPTIONS=0)
 set_target_properties(triaxo_juce PROPERTIES POSITION_INDEPENDENT_CODE ON
                                              CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 
