@@ -13,6 +13,35 @@ set(TRIAXO_JUCE_MODULE_NAMES juce_core juce_events juce_data_structures juce_gra
 # be applied without touching the system tree.
 set(TRIAXO_JUCE_SOURCE_ROOT "${TRIAXO_JUCE_MODULES_DIR}" CACHE INTERNAL "")
 
+if(WIN32)
+  # mingw-w64 needs patches/juce-7.0.5-mingw.patch (32-bit COM ids; PNG/JPEG without libpng/libjpeg).
+  # The modules are copied into the build tree and patched there, again whenever the patch changes.
+  set(TRIAXO_JUCE_PATCH "${PROJECT_SOURCE_DIR}/patches/juce-7.0.5-mingw.patch")
+  set(patched_root "${CMAKE_BINARY_DIR}/juce-modules")
+  file(SHA256 "${TRIAXO_JUCE_PATCH}" patch_hash)
+  set(patch_stamp "${patched_root}/.triaxo-patch")
+  set(stamp_text "")
+  if(EXISTS "${patch_stamp}")
+    file(READ "${patch_stamp}" stamp_text)
+  endif()
+  if(NOT stamp_text STREQUAL "${TRIAXO_JUCE_MODULES_DIR} ${patch_hash}")
+    find_program(TRIAXO_PATCH_PROGRAM patch REQUIRED)
+    file(REMOVE_RECURSE "${patched_root}")
+    foreach(module IN LISTS TRIAXO_JUCE_MODULE_NAMES)
+      file(COPY "${TRIAXO_JUCE_MODULES_DIR}/${module}" DESTINATION "${patched_root}")
+    endforeach()
+    execute_process(COMMAND "${TRIAXO_PATCH_PROGRAM}" -p1 --forward --batch -d "${patched_root}" -i "${TRIAXO_JUCE_PATCH}"
+                    RESULT_VARIABLE patch_result OUTPUT_VARIABLE patch_output ERROR_VARIABLE patch_output)
+    if(NOT patch_result EQUAL 0)
+      file(REMOVE_RECURSE "${patched_root}")
+      message(FATAL_ERROR "The JUCE modules in ${TRIAXO_JUCE_MODULES_DIR} do not take ${TRIAXO_JUCE_PATCH}:\n${patch_output}")
+    endif()
+    file(WRITE "${patch_stamp}" "${TRIAXO_JUCE_MODULES_DIR} ${patch_hash}")
+  endif()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${TRIAXO_JUCE_PATCH}")
+  set(TRIAXO_JUCE_SOURCE_ROOT "${patched_root}" CACHE INTERNAL "" FORCE)
+endif()
+
 # juce_gui_basics first: it is by far the longest to compile, so it starts while the rest queue.
 add_library(triaxo_juce STATIC
   ${TRIAXO_JUCE_SOURCE_ROOT}/juce_gui_basics/juce_gui_basics.cpp
@@ -35,10 +64,17 @@ set_target_properties(triaxo_juce PROPERTIES POSITION_INDEPENDENT_CODE ON
                                              CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 
 find_package(Threads REQUIRED)
+if(WIN32)
+  # The DLL links its libraries statically, so it imports no zlib1.dll.
+  set(ZLIB_USE_STATIC_LIBS ON)
+endif()
 find_package(ZLIB REQUIRED)
 target_link_libraries(triaxo_juce PUBLIC Threads::Threads ZLIB::ZLIB)
 
 if(WIN32)
+  # No libpng/libjpeg for mingw: the patched formats write PNG through zlib and decode nothing.
+  # DirectWrite stays on for system fonts; the embedded faces go through GDI memory fonts.
+  target_compile_definitions(triaxo_juce PUBLIC JUCE_NO_PNG_JPEG_LIBRARIES=1)
   target_link_libraries(triaxo_juce PUBLIC
     gdi32 user32 kernel32 comdlg32 ole32 oleaut32 uuid shlwapi imm32 winmm version ws2_32 wininet
     dxgi dwmapi comctl32 shell32 rpcrt4 advapi32)

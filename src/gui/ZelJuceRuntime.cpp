@@ -10,10 +10,20 @@
 #if JUCE_LINUX || JUCE_BSD
 #include <dlfcn.h>
 #endif
+#if JUCE_WINDOWS
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 namespace juce {
 // JUCE's own per-platform queue step; declared here because its header keeps it private.
 bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
+#if JUCE_WINDOWS
+// JUCE's hidden window that receives its posted messages (async calls, timers, repaints).
+extern HWND juce_messageWindowHandle;
+#endif
 } // namespace juce
 
 namespace {
@@ -66,12 +76,45 @@ void RemoveXErrorHandler() {
 void InstallXErrorHandler() {}
 void RemoveXErrorHandler() {}
 #endif
+
+#if JUCE_WINDOWS
+// The host's UI thread runs the host's own message loop, which already delivers input and paint
+// messages to the editor's child windows. Draining the whole thread queue here would steal the
+// host's keystrokes from its accelerators and swallow its WM_QUIT, so only the messages JUCE posts
+// to its own hidden window are run.
+bool DispatchNextMessage() {
+  HWND messageWindow = juce::juce_messageWindowHandle;
+  MSG message;
+  if (messageWindow == nullptr || !PeekMessageW(&message, messageWindow, 0, 0, PM_REMOVE)) {
+    return false;
+  }
+  DispatchMessageW(&message);
+  return true;
+}
+
+// Window classes are registered for this DLL, not for the host's executable, so they go with the DLL.
+void UseThisModuleForWindowClasses() {
+  HMODULE self = nullptr;
+  if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCWSTR>(&UseThisModuleForWindowClasses), &self) != 0) {
+    juce::Process::setCurrentModuleInstanceHandle(self);
+  }
+}
+#else
+bool DispatchNextMessage() {
+  return juce::dispatchNextMessageOnSystemQueue(true);
+}
+
+void UseThisModuleForWindowClasses() {}
+#endif
 } // namespace
 
 namespace ZelJuceRuntime {
 void Acquire() {
   std::lock_guard<std::mutex> lock(RuntimeMutex);
   if (RuntimeUsers++ == 0) {
+    UseThisModuleForWindowClasses();
     juce::initialiseJuce_GUI();
     juce::MessageManager::getInstance()->setCurrentThreadAsMessageThread();
     InstallXErrorHandler();
@@ -93,7 +136,7 @@ void Release() {
     return;
   }
   juce::MessageManager::getInstance()->setCurrentThreadAsMessageThread();
-  for (int i = 0; i < 2000 && juce::dispatchNextMessageOnSystemQueue(true); ++i) {
+  for (int i = 0; i < 2000 && DispatchNextMessage(); ++i) {
   }
   juce::LookAndFeel::setDefaultLookAndFeel(nullptr);
   DefaultLook.reset();
@@ -113,7 +156,7 @@ int PumpMessages(int maxMessages) {
   }
   juce::MessageManager::getInstance()->setCurrentThreadAsMessageThread();
   int handled = 0;
-  while (handled < maxMessages && juce::dispatchNextMessageOnSystemQueue(true)) {
+  while (handled < maxMessages && DispatchNextMessage()) {
     ++handled;
   }
   return handled;

@@ -7,7 +7,8 @@ namespace ZelJuceRuntime {
 void Acquire();
 void Release();
 bool Active();
-// Makes the calling thread JUCE's message thread and runs the queued messages and window events,
+// Makes the calling thread JUCE's message thread and runs the queued messages and window events
+// (on Windows only JUCE's own posted messages: the host's loop delivers the window events),
 // at most maxMessages of them, so a flood can never hold the host's idle call.
 int PumpMessages(int maxMessages = 2000);
 

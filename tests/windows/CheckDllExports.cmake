@@ -53,10 +53,11 @@ elseif(NOT DEFINED address_${ordinal_of_main} OR
   string(APPEND failures "\n  main is not the same function as VSTPluginMain")
 endif()
 
-# The system's own DLLs; the C runtime msvcrt.dll ships with every Windows since 2000.
+# The system's own DLLs; the C runtime msvcrt.dll ships with every Windows since 2000, dxgi.dll (the
+# editor's display refresh timing) with every Windows since Vista.
 set(system_dlls kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll comctl32.dll
     comdlg32.dll shlwapi.dll uxtheme.dll winmm.dll imm32.dll version.dll msvcrt.dll ws2_32.dll dwmapi.dll
-    opengl32.dll usp10.dll crypt32.dll rpcrt4.dll wininet.dll)
+    opengl32.dll usp10.dll crypt32.dll rpcrt4.dll wininet.dll dxgi.dll)
 if(NOT imports)
   string(APPEND failures "\n  no import table found")
 endif()
