@@ -1,19 +1,12 @@
 // Tests of the Windows platform services: shell folders, ini files, the legacy registry import, volumes.
 #include "host/DelegatingPlatform.h"
+#include "host/DocumentsFolderWindows.h"
 #include "host/PlatformServices.h"
 #include "host/RecordingUi.h"
 #include "host/SettingsStore.h"
 #include "host/ZelCommon.h"
 
 #include <gtest/gtest.h>
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
 
 #include <atomic>
 #include <filesystem>
@@ -24,9 +17,6 @@
 
 namespace {
 
-constexpr const wchar_t* ShellFoldersKey =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-constexpr const wchar_t* PersonalValue = L"Personal";
 constexpr const char* Vendor = "Ventrakis";
 
 std::wstring Wide(const std::string& text) {
@@ -57,7 +47,7 @@ protected:
   std::string Product;
 
   void SetUp() override {
-    FLock = CreateMutexW(nullptr, FALSE, L"Local\\TriaxoTestDocumentsFolder");
+    FLock = CreateMutexW(nullptr, FALSE, TestDocumentsFolder::LockName);
     ASSERT_NE(FLock, nullptr);
     ASSERT_NE(WaitForSingleObject(FLock, INFINITE), WAIT_FAILED);
     static std::atomic<unsigned> counter{0};
@@ -71,15 +61,8 @@ protected:
   }
 
   void TearDown() override {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, ShellFoldersKey, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-      if (FHadPersonal)
-        RegSetValueExW(key, PersonalValue, 0, FOldType, reinterpret_cast<const BYTE*>(FOldPersonal.data()),
-                       static_cast<DWORD>(FOldPersonal.size()));
-      else
-        RegDeleteValueW(key, PersonalValue);
-      RegCloseKey(key);
-    }
+    if (FSaved)
+      TestDocumentsFolder::Restore(FOldPersonal);
     RegDeleteTreeW(HKEY_CURRENT_USER, Wide("Software\\" + std::string(Vendor) + "\\" + Product).c_str());
     std::error_code ignored;
     std::filesystem::remove_all(Wide(Root), ignored);
@@ -89,25 +72,10 @@ protected:
     }
   }
 
+  // The first redirection keeps the user's setting for TearDown.
   void RedirectDocuments(const std::string& folder) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, ShellFoldersKey, 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    if (!FSaved) {
-      DWORD size = 0;
-      if (RegQueryValueExW(key, PersonalValue, nullptr, &FOldType, nullptr, &size) == ERROR_SUCCESS) {
-        FOldPersonal.assign(size, '\0');
-        RegQueryValueExW(key, PersonalValue, nullptr, &FOldType, reinterpret_cast<BYTE*>(FOldPersonal.data()),
-                         &size);
-        FHadPersonal = true;
-      }
-      FSaved = true;
-    }
-    std::wstring value = Wide(folder);
-    RegSetValueExW(key, PersonalValue, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
+    ASSERT_TRUE(TestDocumentsFolder::Redirect(Wide(folder), FSaved ? nullptr : &FOldPersonal));
+    FSaved = true;
   }
 
   // The legacy key HKEY_CURRENT_USER\Software\Ventrakis\<Product>, optionally with its "Config" subkey.
@@ -153,9 +121,7 @@ protected:
 private:
   HANDLE FLock = nullptr;
   bool FSaved = false;
-  bool FHadPersonal = false;
-  DWORD FOldType = REG_EXPAND_SZ;
-  std::string FOldPersonal;
+  TestDocumentsFolder::TSaved FOldPersonal;
 };
 
 TEST_F(WindowsServices, DataFolderLivesInTheShellsPersonalFolderWithBackslashes) {

@@ -1,26 +1,16 @@
 // TestVstHostWindows: the Windows side of the test host (loading Triaxo.dll, a private documents folder).
 #include "TestVstHost.h"
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "host/DocumentsFolderWindows.h"
 
 #include <atomic>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 using namespace vst;
 
 namespace {
-
-constexpr const wchar_t* ShellFoldersKey =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-constexpr const wchar_t* PersonalValue = L"Personal";
 
 // The build machine is Linux and the tests run under Wine, whose drive Z: is the Linux root.
 std::wstring LibraryPath() {
@@ -31,10 +21,9 @@ std::wstring LibraryPath() {
   return std::filesystem::path(path).make_preferred().wstring();
 }
 
-// The shell folder setting is one for the whole user, and CTest runs test processes side by side:
-// a machine-wide lock keeps two redirections from crossing. The lock is re-entrant per thread.
+// The lock is re-entrant per thread.
 HANDLE DocumentsLock() {
-  static HANDLE lock = CreateMutexW(nullptr, FALSE, L"Local\\TriaxoTestDocumentsFolder");
+  static HANDLE lock = CreateMutexW(nullptr, FALSE, TestDocumentsFolder::LockName);
   return lock;
 }
 
@@ -54,8 +43,8 @@ PluginEntryProc PluginEntry() {
   return entry;
 }
 
-// The shell's personal folder is redirected for the test's lifetime through the user's shell folder
-// setting, which the shell reads on every request; FOldHome keeps the previous setting's bytes.
+// The shell's personal folder is redirected for the test's lifetime; FOldHome keeps the previous
+// setting's bytes.
 TFakeHome::TFakeHome() {
   // An abandoned lock (a crashed test) is ours now, which is what we want.
   if (DocumentsLock() == nullptr || WaitForSingleObject(DocumentsLock(), INFINITE) == WAIT_FAILED)
@@ -67,34 +56,16 @@ TFakeHome::TFakeHome() {
   std::filesystem::create_directories(root / "Documents");
   FHome = root.string();
 
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, ShellFoldersKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
+  TestDocumentsFolder::TSaved saved;
+  if (!TestDocumentsFolder::Redirect((root / "Documents").wstring(), &saved))
     throw std::runtime_error("cannot open the shell folder settings");
-  DWORD type = 0;
-  DWORD size = 0;
-  if (RegQueryValueExW(key, PersonalValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-    FOldHome.assign(size, '\0');
-    RegQueryValueExW(key, PersonalValue, nullptr, &type, reinterpret_cast<BYTE*>(FOldHome.data()), &size);
-    FOldHome.resize(size);
-    FHadHome = true;
-  }
-  std::wstring documents = (root / "Documents").wstring();
-  RegSetValueExW(key, PersonalValue, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(documents.c_str()),
-                 static_cast<DWORD>((documents.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
+  FOldHome = std::move(saved.Bytes);
+  FHadHome = saved.Present;
 }
 
 TFakeHome::~TFakeHome() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, ShellFoldersKey, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-    if (FHadHome)
-      RegSetValueExW(key, PersonalValue, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(FOldHome.data()),
-                     static_cast<DWORD>(FOldHome.size()));
-    else
-      RegDeleteValueW(key, PersonalValue);
-    RegCloseKey(key);
-  }
+  // The shell folder setting of a user is an expandable string.
+  TestDocumentsFolder::Restore({FHadHome, REG_EXPAND_SZ, FOldHome});
   std::error_code ignored;
   std::filesystem::remove_all(FHome, ignored);
   ReleaseMutex(DocumentsLock());
