@@ -28,10 +28,7 @@ void TZelNumericInputModel::SetStyle(const TZelSkin* skin) {
   if (skin == nullptr) {
     return;
   }
-  BorderWidth = 1;
-  BorderColor = skin->ValueBorder;
-  Color = skin->ValueBackground;
-  FontColor = skin->ValueText;
+  TakeBoxStyle(*skin);
   HighlightColor = skin->ValueBar;
   Invalidate();
 }

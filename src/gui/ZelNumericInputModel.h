@@ -2,11 +2,10 @@
 // list.
 #pragma once
 
-#include "gui/ZelControlModel.h"
 #include "gui/ZelPopupMenu.h"
 #include "gui/ZelSkin.h"
 #include "gui/ZelTypes.h"
-#include "gui/ZelValueRange.h"
+#include "gui/ZelValueBoxModel.h"
 
 #include <functional>
 #include <string>
@@ -16,7 +15,7 @@ using TZelNumericGetPopupGroupEvent =
     std::function<void(TObject* sender, int32_t value, std::string& groupCaption)>;
 using TZelNumericInputPopupMenuEvent = std::function<void(TObject* sender, TZelPopupMenu& popup)>;
 
-class TZelNumericInputModel : public TZelControlModel {
+class TZelNumericInputModel : public TZelValueBoxModel {
 public:
   static constexpr float DragStep = 0.25f;
   static constexpr float FineDragStep = 0.05f;
@@ -31,18 +30,12 @@ public:
   float Value() const { return FValue; }
   int32_t ValueAsInteger() const { return static_cast<int32_t>(RoundHalfEven(FValue)); }
   void SetValue(float value);
-  int32_t MinValue() const { return FRange.Min(); }
-  int32_t MaxValue() const { return FRange.Max(); }
   void SetMinValue(int32_t value);
   void SetMaxValue(int32_t value);
 
   bool Center = true;
   bool Highlight = false;
-  int32_t BorderWidth = 1;
-  TColor Color = RGBColor(0xFF, 0xFF, 0xFF);
   TColor HighlightColor = RGBColor(0x00, 0x00, 0x00);
-  TColor BorderColor = RGBColor(0x64, 0x64, 0x64);
-  TColor FontColor = RGBColor(0x00, 0x00, 0x00);
   void SetStyle(const TZelSkin* skin);
   TColor FillColor() const { return Highlight ? HighlightColor : Color; }
 
@@ -61,7 +54,6 @@ public:
 
 private:
   float FValue = 0.0f;
-  TZelValueRange FRange;
   int32_t FAnchorY = -1;
   bool FLastContinue = true;
 };

@@ -57,10 +57,7 @@ void TZelSliderModel::SetStyle(const TZelSkin* skin) {
   if (skin == nullptr) {
     return;
   }
-  BorderWidth = 1;
-  BorderColor = skin->ValueBorder;
-  Color = skin->ValueBackground;
-  FontColor = skin->ValueText;
+  TakeBoxStyle(*skin);
   RandomColor = skin->ValueRandomBar;
   ValueColor = skin->ValueBar;
   Invalidate();

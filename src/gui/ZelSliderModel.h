@@ -1,11 +1,10 @@
 // ZelSliderModel: the slider's rules without a display: value and random range, drag, fine mode, wheel, bars.
 #pragma once
 
-#include "gui/ZelControlModel.h"
 #include "gui/ZelPopupMenu.h"
 #include "gui/ZelSkin.h"
 #include "gui/ZelTypes.h"
-#include "gui/ZelValueRange.h"
+#include "gui/ZelValueBoxModel.h"
 
 #include <functional>
 #include <string>
@@ -24,7 +23,7 @@ struct TMouseDownInfo {
   bool Fine = false;
 };
 
-class TZelSliderModel : public TZelControlModel {
+class TZelSliderModel : public TZelValueBoxModel {
 public:
   static constexpr float WheelStep = 0.25f;
   // Fine mode moves the value as if the range were this many units wide.
@@ -41,20 +40,14 @@ public:
   float Random() const { return FRandom; }
   void SetValue(float value);
   void SetRandom(float random);
-  int32_t MinValue() const { return FRange.Min(); }
-  int32_t MaxValue() const { return FRange.Max(); }
   // Pull the value into the new range without events.
   void SetMinValue(int32_t value);
   void SetMaxValue(int32_t value);
 
   bool UseRandom = false;
   bool ShowText = true;
-  int32_t BorderWidth = 1;
-  TColor Color = RGBColor(0xFF, 0xFF, 0xFF);
   TColor ValueColor = RGBColor(0x99, 0xB4, 0xD1);
   TColor RandomColor = RGBColor(0xC0, 0xDC, 0xC0);
-  TColor BorderColor = RGBColor(0x64, 0x64, 0x64);
-  TColor FontColor = RGBColor(0x00, 0x00, 0x00);
   // Colours chosen once from the style (null leaves the designed colours).
   void SetStyle(const TZelSkin* skin);
 
@@ -92,7 +85,6 @@ private:
 
   float FValue = 0.0f;
   float FRandom = 0.0f;
-  TZelValueRange FRange;
   int32_t FWidth = 100;
   int32_t FHeight = 24;
   bool FLastContinue = true;
