@@ -44,14 +44,11 @@ void TfrmInputDlg::textEditorReturnKeyPressed(juce::TextEditor&) {
 }
 
 void TfrmInputDlg::resized() {
-  auto client = ClientArea();
+  const auto client = ClientArea();
   const auto layout =
       ZelInputDlg::Arrange(ZelInputDlg::TextDialogDesign(), client.getWidth(), client.getHeight(), true);
-  auto place = [&client](juce::Component& c, const TRect& r) {
-    c.setBounds(client.getX() + r.Left, client.getY() + r.Top, r.Width(), r.Height());
-  };
-  place(lblPrompt, layout.Prompt);
-  place(txtValue, layout.Edit);
-  place(btnOK, layout.Ok);
-  place(btnCancel, layout.Cancel);
+  PlaceInClient(lblPrompt, layout.Prompt);
+  PlaceInClient(txtValue, layout.Edit);
+  PlaceInClient(btnOK, layout.Ok);
+  PlaceInClient(btnCancel, layout.Cancel);
 }

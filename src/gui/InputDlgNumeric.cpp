@@ -36,14 +36,11 @@ void TfrmInputDlgNumeric::SetNumber(int32_t decimals, double minimum, double max
 }
 
 void TfrmInputDlgNumeric::resized() {
-  auto client = ClientArea();
+  const auto client = ClientArea();
   const auto layout =
       ZelInputDlg::Arrange(ZelInputDlg::NumericDialogDesign(), client.getWidth(), client.getHeight(), false);
-  auto place = [&client](juce::Component& c, const TRect& r) {
-    c.setBounds(client.getX() + r.Left, client.getY() + r.Top, r.Width(), r.Height());
-  };
-  place(lblPrompt, layout.Prompt);
-  place(txtNumeric, layout.Edit);
-  place(btnOK, layout.Ok);
-  place(btnCancel, layout.Cancel);
+  PlaceInClient(lblPrompt, layout.Prompt);
+  PlaceInClient(txtNumeric, layout.Edit);
+  PlaceInClient(btnOK, layout.Ok);
+  PlaceInClient(btnCancel, layout.Cancel);
 }

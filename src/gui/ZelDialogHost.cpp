@@ -14,6 +14,12 @@ juce::Rectangle<int> TZelDialogForm::ClientArea() const {
   return getLocalBounds().reduced(1).withTrimmedTop(CaptionHeight - 1);
 }
 
+void TZelDialogForm::PlaceInClient(juce::Component& control, const TRect& designed) const {
+  const auto client = ClientArea();
+  control.setBounds(client.getX() + designed.Left, client.getY() + designed.Top, designed.Width(),
+                    designed.Height());
+}
+
 void TZelDialogForm::CloseWith(int modalResult) {
   if (FClosed) {
     return;

@@ -1,6 +1,8 @@
 // ZelDialogHost: in-window modal dialogs: a layer over the editor that blocks its input (never the host's).
 #pragma once
 
+#include "gui/ZelTypes.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
@@ -17,6 +19,8 @@ public:
   // The client size of the design; the form adds its caption strip and a one-pixel frame.
   void SetClientSize(int width, int height);
   juce::Rectangle<int> ClientArea() const;
+  // Puts a control where the design rectangle (client coordinates) says.
+  void PlaceInClient(juce::Component& control, const TRect& designed) const;
   // Closes with that modal result (the TModalResult numbers); the host then deletes the form.
   void CloseWith(int modalResult);
   // Closing without a button (the editor closed, Escape): Cancel.
