@@ -88,6 +88,11 @@ bool DispatchNextMessage() {
   if (messageWindow == nullptr || !PeekMessageW(&message, messageWindow, 0, 0, PM_REMOVE)) {
     return false;
   }
+  if (message.message == WM_QUIT) {
+    // The quit request comes back whatever window is asked for; it stays the host's.
+    PostQuitMessage(static_cast<int>(message.wParam));
+    return false;
+  }
   DispatchMessageW(&message);
   return true;
 }
