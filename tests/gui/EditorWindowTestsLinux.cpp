@@ -1,5 +1,6 @@
 // The editor in a real X window: the plug-in library opened by a test host through its dispatcher, and a
 // control inside a real window clicked with a synthetic X event.
+#include "EditorWindowTestSupport.h"
 #include "TestDisplay.h"
 
 #include "gui/ZelCheckBox.h"
@@ -19,6 +20,8 @@
 #include <thread>
 
 namespace {
+using EditorWindowTest::TCheckBoxForm;
+using EditorWindowTest::TestHostCallback;
 // A top-level window standing in for the host's editor frame.
 struct THostWindow {
   Display* XDisplay = nullptr;
@@ -94,15 +97,6 @@ bool IsDarkGrey(unsigned long pixel) {
   return r >= 0x10 && r <= 0x30 && r == b;
 }
 
-class TCheckBoxForm : public TfrmVSTEditorBase {
-public:
-  explicit TCheckBoxForm(const TZelSkin* skin) : TfrmVSTEditorBase(nullptr, skin) {
-    check.setButtonText("Relative timing");
-    check.setBounds(40, 40, 160, 22);
-    panMain.addAndMakeVisible(check);
-  }
-  TZelCheckBox check;
-};
 } // namespace
 
 TEST(EditorWindow, SyntheticClickInARealWindowTogglesACheckBox) {
@@ -147,18 +141,6 @@ TEST(EditorWindow, SyntheticClickInARealWindowTogglesACheckBox) {
 
 #if defined(TRIAXO_PLUGIN_PATH)
 namespace {
-vst::VstIntPtr VST_CALL TestHostCallback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::VstIntPtr,
-                                         void* ptr, float) {
-  if (opcode == vst::audioMasterVersion) {
-    return 2400;
-  }
-  if (opcode == vst::audioMasterGetProductString && ptr != nullptr) {
-    std::strcpy(static_cast<char*>(ptr), "Triaxo Test Host");
-    return 1;
-  }
-  return 0;
-}
-
 struct TLoadedPlugin {
   void* Library = nullptr;
   vst::AEffect* Effect = nullptr;

@@ -1,5 +1,6 @@
 // The editor in a real Win32 window: a test host window with its own message loop, the editor as its
 // child (in process, and Triaxo.dll through its dispatcher), clicks posted as window messages.
+#include "EditorWindowTestSupport.h"
 #include "TestDisplay.h"
 
 #include "gui/ZelCheckBox.h"
@@ -19,6 +20,8 @@
 #include <vector>
 
 namespace {
+using EditorWindowTest::TCheckBoxForm;
+using EditorWindowTest::TestHostCallback;
 constexpr UINT HostOwnMessage = WM_APP + 7;
 
 // A top-level window standing in for the host's editor frame. It is shown (a window that is not shown
@@ -100,15 +103,6 @@ void Click(HWND window, int x, int y) {
   PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
-class TCheckBoxForm : public TfrmVSTEditorBase {
-public:
-  explicit TCheckBoxForm(const TZelSkin* skin) : TfrmVSTEditorBase(nullptr, skin) {
-    check.setButtonText("Relative timing");
-    check.setBounds(40, 40, 160, 22);
-    panMain.addAndMakeVisible(check);
-  }
-  TZelCheckBox check;
-};
 } // namespace
 
 TEST(EditorWindow, ClickPostedToTheChildWindowTogglesACheckBox) {
@@ -183,18 +177,6 @@ TEST(EditorWindow, IdleLeavesTheHostsOwnMessagesInItsQueue) {
 
 #if defined(TRIAXO_PLUGIN_PATH)
 namespace {
-vst::VstIntPtr VST_CALL TestHostCallback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::VstIntPtr,
-                                         void* ptr, float) {
-  if (opcode == vst::audioMasterVersion) {
-    return 2400;
-  }
-  if (opcode == vst::audioMasterGetProductString && ptr != nullptr) {
-    std::strcpy(static_cast<char*>(ptr), "Triaxo Test Host");
-    return 1;
-  }
-  return 0;
-}
-
 // The build machine is Linux and the tests run under Wine, whose drive Z: is the Linux root.
 std::wstring PluginPath() {
   std::string path = TRIAXO_PLUGIN_PATH;
