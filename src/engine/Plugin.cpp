@@ -218,7 +218,7 @@ void TVSTPlugin::NoteOnChord(int32_t channel, int32_t note, int32_t velocity, do
   TChordReader chord(trigger.Notes);
   if (chord.Count() == 0) {
     // A trigger without a chord plays its key at once, unchanged.
-    const int64_t pitch = base + key + transpose;
+    const int64_t pitch = static_cast<int64_t>(base) + key + transpose;
     if (IsMidiValue(pitch)) {
       Events.Add(EventState::NoteOnPending, note, time, channel, static_cast<int32_t>(pitch), velocity, time,
                  -1);

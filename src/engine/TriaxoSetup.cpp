@@ -2,6 +2,7 @@
 #include "engine/TriaxoSetup.h"
 
 #include <algorithm>
+#include <limits>
 #include <thread>
 
 namespace {
@@ -328,7 +329,12 @@ int32_t TTriaxoSetup::MapTriggerNote(int32_t note) const {
     return -1;
   }
   const int32_t octave = (note - pitchClass) / 12;
-  return key + 12 * octave + WrapCorrection(pitchClass);
+  // Keys come from stored state and may hold any integer: saturate instead of overflowing, which
+  // keeps an absurd key outside every MIDI range.
+  const int64_t mapped =
+      static_cast<int64_t>(key) + 12 * static_cast<int64_t>(octave) + WrapCorrection(pitchClass);
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(mapped, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 int32_t TTriaxoSetup::TriggerOctaveOffset(int32_t note) const {

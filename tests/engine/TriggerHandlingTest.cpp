@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <set>
 
 namespace {
@@ -101,6 +103,21 @@ TEST_F(TriggerHandling, ChordNotesOutsideTheMidiRangeAreSkipped) {
   SetChord(0, {});
   NoteOn(120);
   EXPECT_EQ(Plugin.Events.Count(), 0);
+}
+
+TEST_F(TriggerHandling, AbsurdStoredKeysSendNothing) {
+  // A damaged preset can store any integer as a key; nothing may overflow into a MIDI pitch.
+  for (const int32_t key : {std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min() + 1}) {
+    Plugin.Setup.Triggers[0].Key = key;
+    NoteOn(120); // trigger without a chord: plays its key
+    EXPECT_EQ(Plugin.Events.Count(), 0);
+    Plugin.Setup.OctaveRangeTo = 4;
+    NoteOn(120); // above the range: passed through the key mapping
+    NoteOff(120);
+    Plugin.Setup.OctaveRangeTo = 10;
+    Block();
+    EXPECT_TRUE(Sent().empty());
+  }
 }
 
 TEST_F(TriggerHandling, VelocityScaleMovesTowardsZeroOrFullWithHalvesToEven) {
