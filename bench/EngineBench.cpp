@@ -17,6 +17,7 @@ public:
   TTimeInfo GetTimeInfo() override { return {Position, true}; }
   float SampleRate() const override { return BenchSampleRate; }
   void QueueMidiMessage(uint8_t, uint8_t, uint8_t, int32_t) override { ++Sent; }
+  int32_t OutputRoom() const override { return 1 << 30; }
   TMidiCCMode CCMode() const override { return ccmNone; }
   void SetCCMode(TMidiCCMode) override {}
   void SetEditorNeedsUpdate() override {}
@@ -52,7 +53,7 @@ void RunBlocks(benchmark::State& state, TVSTPlugin& plugin, TBenchHost& host, TM
   int64_t queued = 0;
   for (auto _ : state) {
     midi(block, frames);
-    queued += plugin.Events.Count();
+    queued += plugin.View().QueuedEvents;
     plugin.VSTModuleProcess32Replacing(nullptr, nullptr, frames);
     host.Position += frames;
     ++block;

@@ -25,6 +25,7 @@ public:
   TTimeInfo GetTimeInfo() override { return {}; }
   float SampleRate() const override { return 44100.0f; }
   void QueueMidiMessage(uint8_t, uint8_t, uint8_t, int32_t) override {}
+  int32_t OutputRoom() const override { return 0; }
   TMidiCCMode CCMode() const override { return ccmNone; }
   void SetCCMode(TMidiCCMode) override {}
   void SetEditorNeedsUpdate() override {}

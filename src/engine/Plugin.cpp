@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 constexpr int32_t StatusNoteOff = 0x80;
@@ -20,6 +21,8 @@ constexpr int32_t MaxDelayMs = 1000;
 constexpr int32_t MaxScale = 100;
 constexpr int32_t PreviewChannel = 0;
 constexpr int32_t PreviewVelocity = 100;
+constexpr uint8_t ControllerAllSoundOff = 120;
+constexpr uint8_t ControllerAllNotesOff = 123;
 
 bool IsMidiValue(int64_t value) {
   return value >= 0 && value <= MaxMidiValue;
@@ -56,6 +59,59 @@ TVSTPlugin::TVSTPlugin(TPluginHost& host) : FHost(host) {
 
 TVSTPlugin::~TVSTPlugin() = default;
 
+TVSTPlugin::TEngineView TVSTPlugin::View() const {
+  TEngineView view;
+  view.BlockPosition = FBlockPosition;
+  view.PreviousBlockPosition = FPreviousBlockPosition;
+  view.SampleCounter = FSampleCounter;
+  view.WasPlaying = FWasPlaying;
+  view.QueuedEvents = FEvents.Count();
+  for (TMidiEvents::TSlot slot = FEvents.First(); slot != TMidiEvents::None; slot = FEvents.Next(slot)) {
+    view.PendingNoteOns += FEvents[slot].State == esNoteOnPending ? 1 : 0;
+  }
+  view.SoundingNotes = FLedger.SoundingCount();
+  view.WaitingInput = static_cast<int32_t>(FInput.Waiting());
+  return view;
+}
+
+// ---- Output through the ledger
+
+void TVSTPlugin::Forget(int32_t channel, int32_t pitch, TNoteLedger::TOwner owner) {
+  FLedger.End(channel, pitch);
+  if (owner >= 0 && owner < PassThroughOwnerBase) {
+    FEvents.Remove(owner);
+  } else if (owner >= PassThroughOwnerBase && owner < PreviewOwner) {
+    FPassThroughSent[static_cast<std::size_t>(channel)]
+                    [static_cast<std::size_t>(owner - PassThroughOwnerBase)] = NoPitch;
+  }
+}
+
+void TVSTPlugin::EndOwnerOf(int32_t channel, int32_t pitch, int32_t offset) {
+  const TNoteLedger::TEntry entry = FLedger.At(channel, pitch);
+  if (entry.Owner == TNoteLedger::Silent) {
+    return;
+  }
+  FHost.SendNoteOff(channel, pitch, entry.Velocity, offset);
+  Forget(channel, pitch, entry.Owner);
+}
+
+void TVSTPlugin::StartNote(int32_t channel, int32_t pitch, int32_t velocity, int32_t offset,
+                           TNoteLedger::TOwner owner) {
+  // A pitch is never doubled: the note sounding there ends just before the new one, whoever owns it.
+  EndOwnerOf(channel, pitch, offset);
+  FHost.SendNoteOn(channel, pitch, velocity, offset);
+  FLedger.Start(channel, pitch, owner, velocity);
+}
+
+void TVSTPlugin::EndNote(int32_t channel, int32_t pitch, int32_t velocity, int32_t offset,
+                         TNoteLedger::TOwner owner) {
+  // A note that was ended by a newer note-on of its pitch (or never sent) has nothing left to end.
+  if (FLedger.IsOwner(channel, pitch, owner)) {
+    FHost.SendNoteOff(channel, pitch, velocity, offset);
+    Forget(channel, pitch, owner);
+  }
+}
+
 // ---- Trigger handling
 
 TVSTPlugin::TRange TVSTPlugin::RangeOf(int32_t note) const {
@@ -70,10 +126,10 @@ void TVSTPlugin::EditorChanged() {
 }
 
 bool TVSTPlugin::HasTriggerEvents(int32_t note) const {
-  for (int32_t i = 0; i < Events.Count(); ++i) {
-    const TMidiEvent& event = Events[i];
-    if (event.TriggerNote == note &&
-        (event.State == EventState::NoteOnPending || event.State == EventState::Sounding)) {
+  for (TMidiEvents::TSlot slot = FEvents.FirstOfTrigger(note); slot != TMidiEvents::None;
+       slot = FEvents.NextOfTrigger(slot)) {
+    const TEventState state = FEvents[slot].State;
+    if (state == esNoteOnPending || state == esSounding) {
       return true;
     }
   }
@@ -81,26 +137,15 @@ bool TVSTPlugin::HasTriggerEvents(int32_t note) const {
 }
 
 void TVSTPlugin::VSTModuleProcessMidi(const TMidiInEvent& event) {
+  FInput.Push(event);
+}
+
+void TVSTPlugin::HandleInput(const TMidiInEvent& event, double time, int32_t offset) {
   const int32_t status = event.Data[0];
   const int32_t channel = status & 0x0F;
   const int32_t kind = status & 0xF0;
   const int32_t note = event.Data[1] & 0x7F;
   const int32_t value = event.Data[2] & 0x7F;
-  // A hostile delta cannot reach before the block or far past it.
-  int32_t offset = std::max<int32_t>(event.DeltaFrames, 0);
-  if (FLastFrames > 0) {
-    offset = std::min(offset, FLastFrames - 1);
-  }
-
-  const TTimeInfo info = FHost.GetTimeInfo();
-  if (info.Playing) {
-    BlockPosition = info.SamplePosition;
-  } else {
-    // While stopped every event counts as arriving at the block start.
-    BlockPosition = SampleCounter;
-    offset = 0;
-  }
-  const double time = BlockPosition + offset;
 
   const bool noteOn = kind == StatusNoteOn && value > 0;
   const bool noteOff = kind == StatusNoteOff || (kind == StatusNoteOn && value == 0);
@@ -143,6 +188,9 @@ void TVSTPlugin::VSTModuleProcessMidi(const TMidiInEvent& event) {
   } else {
     switch (kind) {
     case StatusControlChange:
+      if (event.Data[1] == ControllerAllSoundOff || event.Data[1] == ControllerAllNotesOff) {
+        AllNotesOff(channel, offset);
+      }
       FHost.SendControlChange(channel, event.Data[1], event.Data[2], offset);
       break;
     case StatusPolyPressure:
@@ -160,14 +208,31 @@ void TVSTPlugin::VSTModuleProcessMidi(const TMidiInEvent& event) {
   }
 }
 
+void TVSTPlugin::AllNotesOff(int32_t channel, int32_t offset) {
+  if (FLedger.SoundingOnChannel(channel) > 0) {
+    for (int32_t pitch = 0; pitch < Notes; ++pitch) {
+      EndOwnerOf(channel, pitch, offset);
+    }
+  }
+  // Chord notes of the channel that have not started never will.
+  TMidiEvents::TSlot slot = FEvents.First();
+  while (slot != TMidiEvents::None) {
+    const TMidiEvents::TSlot next = FEvents.Next(slot);
+    if (FEvents[slot].Channel == channel && FEvents[slot].State == esNoteOnPending) {
+      FEvents.Remove(slot);
+    }
+    slot = next;
+  }
+}
+
 void TVSTPlugin::PassThrough(int32_t channel, int32_t note, int32_t velocity, int32_t offset, bool noteOn,
                              int32_t transpose) {
   int16_t& sent = FPassThroughSent[channel][note];
+  const TNoteLedger::TOwner owner = PassThroughOwnerBase + note;
   int32_t out = -1;
   if (!noteOn && sent != NoPitch) {
     // End exactly the pitch that was started, whatever the mapping says now.
     out = sent;
-    sent = NoPitch;
   } else {
     out = Setup.MapTriggerNote(note);
     if (out == -1) {
@@ -178,14 +243,17 @@ void TVSTPlugin::PassThrough(int32_t channel, int32_t note, int32_t velocity, in
       return;
     }
     out = static_cast<int32_t>(shifted);
-    if (noteOn) {
-      sent = static_cast<int16_t>(out);
-    }
   }
   if (noteOn) {
-    FHost.SendNoteOn(channel, out, velocity, offset);
+    // The same key pressed again after the mapping changed: its earlier pitch ends first.
+    if (sent != NoPitch && sent != out) {
+      EndNote(channel, sent, velocity, offset, owner);
+    }
+    StartNote(channel, out, velocity, offset, owner);
+    sent = static_cast<int16_t>(out);
   } else {
-    FHost.SendNoteOff(channel, out, velocity, offset);
+    EndNote(channel, out, velocity, offset, owner); // the note-off keeps its release velocity
+    sent = NoPitch;
   }
   if (FFeed.IsAttached()) {
     if (noteOn) {
@@ -197,8 +265,59 @@ void TVSTPlugin::PassThrough(int32_t channel, int32_t note, int32_t velocity, in
   }
 }
 
-double TVSTPlugin::DelaySamples(int32_t ms) const {
-  return MsToSamples(ms, FHost.SampleRate());
+double TVSTPlugin::DelaySamples(int64_t ms) const {
+  return MsToSamples(static_cast<double>(ms), FHost.SampleRate());
+}
+
+TVSTPlugin::TPositionList TVSTPlugin::ChordPositions() const {
+  TPositionList positions;
+  if (Setup.NoteSetup.RandomNoteAssignment) {
+    positions.Items[positions.Count++] = 0;
+    for (int32_t p = 1; p < TNoteSetup::Count; ++p) {
+      if (Setup.NoteSetup[p].IsActive()) {
+        positions.Items[positions.Count++] = p;
+      }
+    }
+    for (uint32_t i = 0; i < positions.Count; ++i) {
+      std::swap(positions.Items[i], positions.Items[Random(positions.Count)]);
+    }
+  } else {
+    for (int32_t p = 0; p < TNoteSetup::Count; ++p) {
+      positions.Items[positions.Count++] = p;
+    }
+  }
+  return positions;
+}
+
+int64_t TVSTPlugin::ChordNoteStart(const TNoteSetupItem& item, int64_t& startSum) const {
+  int64_t start = DrawnDelay(item.Start, item.StartRandom);
+  if (Setup.NoteSetup.RelativeTiming) {
+    startSum += start;
+    start = startSum;
+  }
+  return start;
+}
+
+int32_t TVSTPlugin::ChordNoteVelocity(const TNoteSetupItem& item, const TPositionList& positions,
+                                      int32_t velocity, TSharedRandom& shared) const {
+  int64_t scale = item.VelocityScale;
+  int64_t extra = 0;
+  if (Setup.NoteSetup.SameRandomVelocity) {
+    if (!shared.Drawn) {
+      const int32_t r = Setup.NoteSetup[positions.Items[0]].VelocityRandom;
+      shared.Value = r > 0 ? RandomUpTo(r) : 0;
+      shared.Drawn = true;
+    }
+    extra = shared.Value;
+  } else {
+    const int32_t r = item.VelocityRandom;
+    extra = r > 0 ? RandomUpTo(r) : 0;
+  }
+  // The random part only ever raises the scale.
+  if (extra > 0) {
+    scale = std::min<int64_t>(scale + extra, MaxScale);
+  }
+  return ScaledVelocity(velocity, scale);
 }
 
 void TVSTPlugin::NoteOnChord(int32_t channel, int32_t note, int32_t velocity, double time) {
@@ -215,77 +334,46 @@ void TVSTPlugin::NoteOnChord(int32_t channel, int32_t note, int32_t velocity, do
   const int64_t transpose = 12 * static_cast<int64_t>(Setup.TransposeOctave);
   const bool attached = FFeed.IsAttached();
 
+  TMidiEvent event;
+  event.TriggerNote = note;
+  event.Channel = channel;
+  event.State = esNoteOnPending;
+
   TChordReader chord(trigger.Notes);
   if (chord.Count() == 0) {
     // A trigger without a chord plays its key at once, unchanged.
     const int64_t pitch = static_cast<int64_t>(base) + key + transpose;
     if (IsMidiValue(pitch)) {
-      Events.Add(EventState::NoteOnPending, note, time, channel, static_cast<int32_t>(pitch), velocity, time,
-                 -1);
+      event.SchedulePosition = time;
+      event.Note = static_cast<int32_t>(pitch);
+      event.Velocity = velocity;
+      event.Time = time;
+      event.Position = -1;
+      FEvents.Add(event);
     }
   } else {
-    const TNoteSetup& noteSetup = Setup.NoteSetup;
-    const bool randomAssignment = noteSetup.RandomNoteAssignment;
-    const bool relativeTiming = noteSetup.RelativeTiming;
-    const bool sameRandomVelocity = noteSetup.SameRandomVelocity;
-
-    std::array<int32_t, TNoteSetup::Count> positions{};
-    uint32_t positionCount = 0;
-    if (randomAssignment) {
-      positions[positionCount++] = 0;
-      for (int32_t p = 1; p < TNoteSetup::Count; ++p) {
-        if (noteSetup[p].IsActive()) {
-          positions[positionCount++] = p;
-        }
-      }
-      for (uint32_t i = 0; i < positionCount; ++i) {
-        std::swap(positions[i], positions[Random(positionCount)]);
-      }
-    } else {
-      for (int32_t p = 0; p < TNoteSetup::Count; ++p) {
-        positions[positionCount++] = p;
-      }
-    }
-
+    const TPositionList positions = ChordPositions();
+    const bool randomAssignment = Setup.NoteSetup.RandomNoteAssignment;
     int64_t startSum = 0;
-    bool sharedDrawn = false;
-    int64_t sharedRandom = 0;
+    TSharedRandom shared;
     for (int32_t n = 0; n < chord.Count(); ++n) {
-      const int32_t p = randomAssignment ? positions[Random(positionCount)] : chord[n].Position;
-      const TNoteSetupItem& item = noteSetup[std::clamp(p, 0, TNoteSetup::Count - 1)];
-
-      int64_t start = DrawnDelay(item.Start, item.StartRandom);
-      if (relativeTiming) {
-        startSum += start;
-        start = startSum;
-      }
-
-      int64_t scale = item.VelocityScale;
-      int64_t extra = 0;
-      if (sameRandomVelocity) {
-        if (!sharedDrawn) {
-          const int32_t r = noteSetup[positions[0]].VelocityRandom;
-          sharedRandom = r > 0 ? RandomUpTo(r) : 0;
-          sharedDrawn = true;
-        }
-        extra = sharedRandom;
-      } else {
-        const int32_t r = item.VelocityRandom;
-        extra = r > 0 ? RandomUpTo(r) : 0;
-      }
-      // The random part only ever raises the scale.
-      if (extra > 0) {
-        scale = std::min<int64_t>(scale + extra, MaxScale);
-      }
-      const int32_t outVelocity = ScaledVelocity(velocity, scale);
-
+      const int32_t p =
+          std::clamp(randomAssignment ? positions.Items[Random(positions.Count)] : chord[n].Position, 0,
+                     TNoteSetup::Count - 1);
+      const TNoteSetupItem& item = Setup.NoteSetup[p];
+      const int64_t start = ChordNoteStart(item, startSum);
+      const int32_t outVelocity = ChordNoteVelocity(item, positions, velocity, shared);
       const int64_t pitch = base + static_cast<int64_t>(chord[n].Note) + transpose;
-      if (!IsMidiValue(pitch)) {
+      // A velocity of 0 would read as a note-off: such a note is not played at all.
+      if (!IsMidiValue(pitch) || outVelocity == 0) {
         continue;
       }
-      const double due = time + MsToSamples(static_cast<double>(start), FHost.SampleRate());
-      Events.Add(EventState::NoteOnPending, note, BlockPosition, channel, static_cast<int32_t>(pitch),
-                 outVelocity, due, std::clamp(p, 0, TNoteSetup::Count - 1));
+      event.SchedulePosition = FBlockPosition;
+      event.Note = static_cast<int32_t>(pitch);
+      event.Velocity = outVelocity;
+      event.Time = time + DelaySamples(start);
+      event.Position = p;
+      FEvents.Add(event);
       if (attached) {
         FFeed.AddSoundingNote(note, static_cast<int32_t>(pitch), p, outVelocity);
       }
@@ -300,9 +388,10 @@ void TVSTPlugin::NoteOffChord(int32_t note, double time) {
   const TNoteSetup& noteSetup = Setup.NoteSetup;
   const bool relativeTiming = noteSetup.RelativeTiming;
   int64_t endSum = 0;
-  for (int32_t i = 0; i < Events.Count(); ++i) {
-    TMidiEvent& event = Events[i];
-    if (event.State != EventState::Sounding || event.TriggerNote != note) {
+  for (TMidiEvents::TSlot slot = FEvents.FirstOfTrigger(note); slot != TMidiEvents::None;
+       slot = FEvents.NextOfTrigger(slot)) {
+    const TMidiEvent& event = FEvents[slot];
+    if (event.State != esSounding) {
       continue;
     }
     int64_t end = 0;
@@ -314,11 +403,10 @@ void TVSTPlugin::NoteOffChord(int32_t note, double time) {
         end = endSum;
       }
     }
-    event.State = EventState::NoteOffPending;
-    event.Time = time + MsToSamples(static_cast<double>(end), FHost.SampleRate());
+    FEvents.SetState(slot, esNoteOffPending, time + DelaySamples(end));
   }
   // Chord notes that have not started yet never sound.
-  Events.RemoveTriggerEvents(note, EventState::NoteOnPending);
+  FEvents.RemoveTriggerEvents(note, esNoteOnPending);
   if (FFeed.IsAttached()) {
     FFeed.RemoveTrigger(note);
     EditorChanged();
@@ -342,24 +430,31 @@ bool TVSTPlugin::StopNote(int32_t note) {
 
 void TVSTPlugin::RunPreviews() {
   TPreviewCommand command;
-  while (FPreviews.Pop(command)) {
+  // A preview that does not fit into this block's output waits in the queue for the next one.
+  while (FPreviews.Peek(command) && FHost.OutputRoom() >= 2) {
+    FPreviews.Pop(command);
     switch (command.Kind) {
     case pvkPlayTrigger:
-      NoteOnChord(PreviewChannel, command.Note, command.Velocity, BlockPosition);
+      NoteOnChord(PreviewChannel, command.Note, command.Velocity, FBlockPosition);
       break;
     case pvkStopTrigger:
       if (IsMidiValue(command.Note)) {
-        NoteOffChord(command.Note, BlockPosition);
+        NoteOffChord(command.Note, FBlockPosition);
       }
       break;
     case pvkPlayNote:
       if (IsMidiValue(command.Note) && IsMidiValue(command.Velocity)) {
-        FHost.SendNoteOn(PreviewChannel, command.Note, command.Velocity, 0);
+        // Velocity 0 is a note-off here as everywhere.
+        if (command.Velocity > 0) {
+          StartNote(PreviewChannel, command.Note, command.Velocity, 0, PreviewOwner);
+        } else {
+          EndNote(PreviewChannel, command.Note, 0, 0, PreviewOwner);
+        }
       }
       break;
     case pvkStopNote:
       if (IsMidiValue(command.Note)) {
-        FHost.SendNoteOff(PreviewChannel, command.Note, 0, 0);
+        EndNote(PreviewChannel, command.Note, 0, 0, PreviewOwner);
       }
       break;
     }
@@ -369,7 +464,7 @@ void TVSTPlugin::RunPreviews() {
 // ---- Block processing
 
 bool TVSTPlugin::DueOffset(double time, int32_t frames, int32_t& offset) const {
-  const double rounded = RoundHalfEven(time - BlockPosition);
+  const double rounded = RoundHalfEven(time - FBlockPosition);
   if (!(rounded < frames)) { // also refuses NaN
     return false;
   }
@@ -377,110 +472,198 @@ bool TVSTPlugin::DueOffset(double time, int32_t frames, int32_t& offset) const {
   return true;
 }
 
-void TVSTPlugin::SendPendingNoteOffs() {
-  for (int32_t i = 0; i < Events.Count(); ++i) {
-    const TMidiEvent& event = Events[i];
-    if (event.State == EventState::NoteOffPending) {
-      FHost.SendNoteOff(event.Channel, event.Note, event.Velocity, 0);
+void TVSTPlugin::VSTModuleSuspend() {
+  // release: pairs with the block handler's acquire exchange.
+  FSuspended.store(true, std::memory_order_release);
+}
+
+void TVSTPlugin::FlushAfterSuspend() {
+  // Everything the plug-in has on ends at the block start, as far as the output list takes it.
+  for (; FFlushCursor < TNoteLedger::Channels * Notes; ++FFlushCursor) {
+    const int32_t channel = FFlushCursor / Notes;
+    const int32_t pitch = FFlushCursor % Notes;
+    if (!FLedger.IsSounding(channel, pitch)) {
+      continue;
     }
+    if (FHost.OutputRoom() < 1) {
+      return;
+    }
+    EndOwnerOf(channel, pitch, 0);
   }
+  FFlushCursor = -1;
 }
 
 void TVSTPlugin::JumpBack() {
-  for (int32_t i = Events.Count() - 1; i >= 0; --i) {
-    TMidiEvent& event = Events[i];
-    if (event.State == EventState::NoteOnPending && event.SchedulePosition > BlockPosition) {
-      // The note keeps its remaining delay, counted from the new position.
-      event.Time = event.Time - PreviousBlockPosition + BlockPosition;
-    } else if (event.State == EventState::NoteOffPending) {
-      FHost.SendNoteOff(event.Channel, event.Note, event.Velocity, 0);
-      event.State = EventState::Done;
+  // Pending note-ons keep their remaining delay, counted from the new position; pending note-offs go
+  // out first, at offset 0 (a time before the block start).
+  const double blockPosition = FBlockPosition;
+  const double previous = FPreviousBlockPosition;
+  FEvents.RetimePending([&](TMidiEvents::TSlot, const TMidiEvent& event) {
+    if (event.State == esNoteOffPending) {
+      return -std::numeric_limits<double>::infinity();
     }
-  }
+    return event.SchedulePosition > blockPosition ? event.Time - previous + blockPosition : event.Time;
+  });
+  FInput.RetimeWaiting(blockPosition);
 }
 
-bool TVSTPlugin::NoteOnDueBefore(int32_t note, int32_t offset, int32_t frames) const {
-  for (int32_t i = 0; i < Events.Count(); ++i) {
-    const TMidiEvent& event = Events[i];
-    int32_t due = 0;
-    if (event.State == EventState::NoteOnPending && event.Note == note &&
-        DueOffset(event.Time, frames, due) && due < offset) {
-      return true;
-    }
-  }
-  return false;
-}
-
-void TVSTPlugin::SendDueNoteOffs(int32_t frames) {
-  for (int32_t i = Events.Count() - 1; i >= 0; --i) {
-    TMidiEvent& event = Events[i];
-    int32_t offset = 0;
-    // A release due after a new note-on of its pitch in this block is left to that note-on, which
-    // ends it at its own offset: hosts deliver by offset, and the late note-off would end the new note.
-    if (event.State == EventState::NoteOffPending && DueOffset(event.Time, frames, offset) &&
-        !NoteOnDueBefore(event.Note, offset, frames)) {
-      FHost.SendNoteOff(event.Channel, event.Note, event.Velocity, offset);
-      event.State = EventState::Done;
-    }
-  }
-}
-
-void TVSTPlugin::SendDueNoteOns(int32_t frames) {
-  const int32_t count = Events.Count();
-  for (int32_t i = 0; i < count; ++i) {
-    TMidiEvent& event = Events[i];
-    int32_t offset = 0;
-    if (event.State != EventState::NoteOnPending || !DueOffset(event.Time, frames, offset)) {
-      continue;
-    }
-    // A pitch is never doubled: an older note of the same pitch ends just before the new one.
-    for (const uint8_t older : {EventState::NoteOffPending, EventState::Sounding}) {
-      const int32_t index = Events.IndexOfNote(event.Note, older);
-      if (index >= 0) {
-        TMidiEvent& old = Events[index];
-        FHost.SendNoteOff(old.Channel, old.Note, old.Velocity, offset);
-        old.State = EventState::Done;
+void TVSTPlugin::Transport(const TTimeInfo& info, int32_t frames) {
+  FPlaying = info.Playing;
+  FBlockPosition = info.SamplePosition;
+  if (info.Playing && !FWasPlaying) {
+    FHost.SetCCMode(ccmNone); // starting the transport ends every learn mode
+    FPreviousBlockPosition = 0.0;
+  } else if (!info.Playing && FWasPlaying) {
+    // Stopping: releasing notes end at the block start, chord notes that have not started are
+    // dropped. Sounding chord notes stay so that the release of their held trigger still ends them.
+    TMidiEvents::TSlot slot = FEvents.First();
+    while (slot != TMidiEvents::None) {
+      const TMidiEvents::TSlot next = FEvents.Next(slot);
+      if (FEvents[slot].State == esNoteOnPending) {
+        FEvents.Remove(slot);
       }
+      slot = next;
     }
-    FHost.SendNoteOn(event.Channel, event.Note, event.Velocity, offset);
-    event.State = EventState::Sounding;
+    FEvents.RetimePending(
+        [](TMidiEvents::TSlot, const TMidiEvent&) { return -std::numeric_limits<double>::infinity(); });
+    FSampleCounter = 0;
+    FPreviousBlockPosition = 0.0;
+    FInput.RetimeWaiting(0.0);
+  }
+  if (!info.Playing) {
+    // The counter's time line, which the block's events follow.
+    FBlockPosition = FSampleCounter;
+    FSampleCounter += static_cast<uint32_t>(frames);
+  }
+  if (FBlockPosition < FPreviousBlockPosition && FBlockPosition >= 0.0) {
+    JumpBack();
+  }
+}
+
+int32_t TVSTPlugin::InputRoomNeeded(const TMidiInEvent& event) const {
+  const int32_t kind = event.Data[0] & 0xF0;
+  switch (kind) {
+  case StatusNoteOn:
+    return 3; // at most: the key's earlier pitch and an older note of the pitch end, then the note-on
+  case StatusNoteOff:
+    return 1;
+  case StatusControlChange:
+    if (event.Data[1] == ControllerAllSoundOff || event.Data[1] == ControllerAllNotesOff) {
+      return FLedger.SoundingOnChannel(event.Data[0] & 0x0F) + 1;
+    }
+    return 1;
+  case StatusPolyPressure:
+  case StatusChannelPressure:
+  case StatusPitchBend:
+    return 1;
+  default:
+    return 0;
+  }
+}
+
+bool TVSTPlugin::RunDueEvent(TMidiEvents::TSlot slot, int32_t offset) {
+  const TMidiEvent& event = FEvents[slot];
+  const int32_t channel = event.Channel;
+  const int32_t pitch = event.Note;
+  if (event.State == esNoteOnPending) {
+    const int32_t needed = FLedger.IsSounding(channel, pitch) ? 2 : 1;
+    if (FHost.OutputRoom() < needed) {
+      return false;
+    }
+    StartNote(channel, pitch, event.Velocity, offset, slot);
+    FEvents.SetState(slot, esSounding, event.Time);
+  } else {
+    if (FHost.OutputRoom() < 1) {
+      return false;
+    }
+    if (FLedger.IsOwner(channel, pitch, slot)) {
+      EndOwnerOf(channel, pitch, offset); // removes the event
+    } else {
+      FEvents.Remove(slot);
+    }
+  }
+  return true;
+}
+
+void TVSTPlugin::RunBlock(int32_t frames) {
+  // One walk in time order over the block's incoming events and the chord notes falling due, so
+  // that every message goes out in offset order and every ledger decision sees the notes before it.
+  // At equal times the incoming event comes first (a release before its chord's next note-on). When
+  // the output list is full, the rest waits for the next block: queued notes at offset 0 first,
+  // incoming events with their times kept.
+  for (;;) {
+    const TMidiEvents::TSlot slot = FEvents.Earliest();
+    int32_t dueOffset = 0;
+    const bool due = slot != TMidiEvents::None && DueOffset(FEvents[slot].Time, frames, dueOffset);
+    const bool input = !FInput.Empty();
+    if (!due && !input) {
+      return;
+    }
+    if (input && (!due || !(FEvents[slot].Time < FInput.Front().Time))) {
+      const TTimedInput& front = FInput.Front();
+      if (FHost.OutputRoom() < InputRoomNeeded(front.Event)) {
+        return;
+      }
+      int32_t offset = 0;
+      const double time = front.Time;
+      DueOffset(time, frames, offset);
+      offset = std::min(offset, frames - 1);
+      const TMidiInEvent event = front.Event;
+      FInput.PopFront();
+      HandleInput(event, time, offset);
+    } else if (!RunDueEvent(slot, dueOffset)) {
+      return;
+    }
   }
 }
 
 void TVSTPlugin::VSTModuleProcess32Replacing(float* const* /*inputs*/, float* const* /*outputs*/,
                                              int32_t frames) {
-  frames = std::max(frames, 0);
-  FLastFrames = frames;
-  const TTimeInfo info = FHost.GetTimeInfo();
-  BlockPosition = info.SamplePosition;
+  if (frames <= 0) {
+    return; // no sample to place anything at; the block's events wait for the next one
+  }
+  // Once per processing call: the block's events all share it.
+  Transport(FHost.GetTimeInfo(), frames);
 
-  if (info.Playing && !WasPlaying) {
-    FHost.SetCCMode(ccmNone); // starting the transport ends every learn mode
-    PreviousBlockPosition = 0.0;
-  } else if (!info.Playing && WasPlaying) {
-    SendPendingNoteOffs();
-    // Sounding chord notes stay so that the release of their held trigger still ends them.
-    Events.RemoveAllButSounding();
-    SampleCounter = 0;
-    BlockPosition = 0.0;
-    PreviousBlockPosition = 0.0;
-    WasPlaying = false;
-    return;
-  } else if (!info.Playing) {
-    BlockPosition = SampleCounter;
-    SampleCounter += static_cast<uint32_t>(frames);
+  // acquire: pairs with the suspend's release store.
+  if (FSuspended.exchange(false, std::memory_order_acquire)) {
+    // Nothing survives a suspend: pending chord notes and held-back events are dropped, and what
+    // sounds ends at the start of this block.
+    TMidiEvents::TSlot slot = FEvents.First();
+    while (slot != TMidiEvents::None) {
+      const TMidiEvents::TSlot next = FEvents.Next(slot);
+      if (FEvents[slot].State == esNoteOnPending) {
+        FEvents.Remove(slot);
+      }
+      slot = next;
+    }
+    FInput.DropWaiting();
+    FFlushCursor = 0;
+  }
+  if (FFlushCursor >= 0) {
+    FlushAfterSuspend();
+    if (FFlushCursor >= 0) {
+      FInput.Compact();
+      FPreviousBlockPosition = FBlockPosition;
+      FWasPlaying = FPlaying;
+      return;
+    }
   }
 
-  if (BlockPosition < PreviousBlockPosition && BlockPosition >= 0.0) {
-    JumpBack();
-  }
+  // New events happen at their offset in this block (kept inside it); while the transport is
+  // stopped every event counts as arriving at the block start.
+  const double blockPosition = FBlockPosition;
+  const bool playing = FPlaying;
+  FInput.TimeNew([&](int32_t deltaFrames) {
+    const int32_t offset = playing ? std::clamp(deltaFrames, 0, frames - 1) : 0;
+    return blockPosition + offset;
+  });
   RunPreviews();
-  SendDueNoteOffs(frames);
-  SendDueNoteOns(frames);
-  Events.PurgeDone();
+  RunBlock(frames);
+  FInput.Compact();
 
-  PreviousBlockPosition = BlockPosition;
-  WasPlaying = info.Playing;
+  FPreviousBlockPosition = FBlockPosition;
+  FWasPlaying = FPlaying;
 }
 
 // ---- Editor

@@ -1,7 +1,9 @@
 // Plugin: TVSTPlugin, the chord engine as a plug-in: trigger handling, block processing, editor feed.
 #pragma once
 
+#include "engine/BlockInput.h"
 #include "engine/EditorFeed.h"
+#include "engine/NoteLedger.h"
 #include "engine/PluginHandlers.h"
 #include "engine/PluginHost.h"
 #include "engine/PreviewQueue.h"
@@ -25,28 +27,20 @@ public:
   TPluginHost& Host() const { return FHost; }
 
   TTriaxoSetup Setup;
-  // Audio thread only.
-  TMidiEvents Events;
-  double BlockPosition = 0.0;
-  double PreviousBlockPosition = 0.0;
-  uint32_t SampleCounter = 0;
-  bool WasPlaying = false;
   // Written by the audio thread, taken by the editor-idle call. Relaxed: a lone value.
   std::atomic<int32_t> LearnedOctave{-1};
   // Release/acquire: set after the feed entries it announces.
   std::atomic<bool> SoundingListChanged{false};
 
   // Audio thread; no allocation, no locks. One incoming MIDI event (after the module's CC handling).
+  // It is held until the block handler of this processing call, which knows the block's length and
+  // the transport, and handles every event of the block in time order with the due chord notes.
   void VSTModuleProcessMidi(const TMidiInEvent& event) override;
-  // Audio thread; no allocation, no locks. Queues the chord of one trigger note (time in samples).
-  void NoteOnChord(int32_t channel, int32_t note, int32_t velocity, double time);
-  // Audio thread; no allocation, no locks. Releases the chord notes of one trigger note.
-  void NoteOffChord(int32_t note, double time);
-  // Audio thread; no allocation, no locks. The outputs are already silent; runs the time line and
-  // sends the due chord notes.
+  // Audio thread; no allocation, no locks. The outputs are already silent; runs the time line, the
+  // block's MIDI and the due chord notes, and hands the host its messages in time order.
   void VSTModuleProcess32Replacing(float* const* inputs, float* const* outputs, int32_t frames) override;
-  // Audio thread; no allocation, no locks. Note-off of every releasing note at offset 0.
-  void SendPendingNoteOffs();
+  // User-interface thread. Everything sounding ends at the first block after the resume.
+  void VSTModuleSuspend() override;
 
   // User-interface thread. The previews run at the start of the next block; false when the preview
   // queue is full (the preview is dropped).
@@ -60,40 +54,102 @@ public:
   void VSTModuleEditIdle() override;
   void ResetToDefaults() override;
 
+  // A read-only view of the audio-thread state, for tests and benchmarks. Audio thread (or while it
+  // does not run).
+  struct TEngineView {
+    double BlockPosition = 0.0;
+    double PreviousBlockPosition = 0.0;
+    uint32_t SampleCounter = 0;
+    bool WasPlaying = false;
+    int32_t QueuedEvents = 0;   // chord notes pending, sounding or releasing
+    int32_t PendingNoteOns = 0; // of those, not started yet
+    int32_t SoundingNotes = 0;  // channel and pitch pairs the plug-in has on
+    int32_t WaitingInput = 0;   // incoming events kept for a later block
+  };
+  TEngineView View() const;
+
 private:
   static constexpr int32_t Channels = 16;
   static constexpr int32_t Notes = 128;
   static constexpr int16_t NoPitch = -1;
+  // Ledger owners: chord events by slot, then one per pass-through key, then the preview notes.
+  static constexpr TNoteLedger::TOwner PassThroughOwnerBase =
+      static_cast<TNoteLedger::TOwner>(TMidiEvents::DefaultCapacity);
+  static constexpr TNoteLedger::TOwner PreviewOwner = PassThroughOwnerBase + Notes;
 
   struct TRange {
     bool Below;
     bool Above;
   };
+  // The chord-note positions a chord draws from (random assignment) or 0..4.
+  struct TPositionList {
+    std::array<int32_t, TNoteSetup::Count> Items{};
+    uint32_t Count = 0;
+  };
+  // The velocity random part shared by a chord's notes ("Same Random Velocity").
+  struct TSharedRandom {
+    bool Drawn = false;
+    int64_t Value = 0;
+  };
+
   TRange RangeOf(int32_t note) const;
+  bool HasTriggerEvents(int32_t note) const;
+
+  // Trigger handling, on the block's time line.
+  void HandleInput(const TMidiInEvent& event, double time, int32_t offset);
   void PassThrough(int32_t channel, int32_t note, int32_t velocity, int32_t offset, bool noteOn,
                    int32_t transpose);
-  bool HasTriggerEvents(int32_t note) const;
+  void AllNotesOff(int32_t channel, int32_t offset);
+  void NoteOnChord(int32_t channel, int32_t note, int32_t velocity, double time);
+  void NoteOffChord(int32_t note, double time);
+  TPositionList ChordPositions() const;
+  int64_t ChordNoteStart(const TNoteSetupItem& item, int64_t& startSum) const;
+  int32_t ChordNoteVelocity(const TNoteSetupItem& item, const TPositionList& positions, int32_t velocity,
+                            TSharedRandom& shared) const;
+
+  // Block processing.
   void RunPreviews();
+  void Transport(const TTimeInfo& info, int32_t frames);
   void JumpBack();
-  void SendDueNoteOffs(int32_t frames);
-  // True when a pending note-on of that pitch falls due in this block before the offset.
-  bool NoteOnDueBefore(int32_t note, int32_t offset, int32_t frames) const;
-  void SendDueNoteOns(int32_t frames);
-  // True when a time falls due in this block: its whole-sample offset (times before the block start
-  // give 0) lies below frames.
+  void RunBlock(int32_t frames);
+  bool RunDueEvent(TMidiEvents::TSlot slot, int32_t offset);
+  int32_t InputRoomNeeded(const TMidiInEvent& event) const;
+  void FlushAfterSuspend();
+  // The whole-sample offset of a time in this block (times before the block start give 0); false when
+  // it lies at or after the block's end.
   bool DueOffset(double time, int32_t frames, int32_t& offset) const;
-  double DelaySamples(int32_t ms) const;
+  double DelaySamples(int64_t ms) const;
   void EditorChanged();
+
+  // Output through the ledger.
+  void StartNote(int32_t channel, int32_t pitch, int32_t velocity, int32_t offset, TNoteLedger::TOwner owner);
+  void EndNote(int32_t channel, int32_t pitch, int32_t velocity, int32_t offset, TNoteLedger::TOwner owner);
+  void EndOwnerOf(int32_t channel, int32_t pitch, int32_t offset);
+  void Forget(int32_t channel, int32_t pitch, TNoteLedger::TOwner owner);
 
   TPluginHost& FHost;
   TPreviewQueue FPreviews;
   TEditorFeed FFeed;
   TEditorView* FEditor = nullptr; // user-interface thread only
+
+  // Audio thread only.
+  TMidiEvents FEvents;
+  TBlockInput FInput;
+  TNoteLedger FLedger;
+  double FBlockPosition = 0.0;
+  double FPreviousBlockPosition = 0.0;
+  uint32_t FSampleCounter = 0;
+  bool FWasPlaying = false;
+  bool FPlaying = false;
   // The pitch each pass-through note-on was sent as, per channel and incoming note, so its note-off
-  // ends that pitch even after the mapping or transposition changed. Audio thread only.
+  // ends that pitch even after the mapping or transposition changed.
   std::array<std::array<int16_t, Notes>, Channels> FPassThroughSent;
-  // The last block's length: an upper bound for pass-through offsets. Audio thread only.
-  int32_t FLastFrames = 0;
+  // Set by the suspend on the user-interface thread, taken by the next block (release/acquire: the
+  // flag carries no data, the order only keeps it from being seen early by a test reading state).
+  std::atomic<bool> FSuspended{false};
+  // Ledger entries still to be ended after a suspend (the output list may not take them at once);
+  // -1 when none.
+  int32_t FFlushCursor = -1;
 
   // Parameters and setup stream (PluginParameters.cpp, PluginSetupStream.cpp)
 public:

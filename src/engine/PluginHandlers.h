@@ -41,6 +41,9 @@ public:
   // Audio thread; no allocation, no locks.
   virtual void VSTModuleProcessMidi(const TMidiInEvent& event) = 0;
   virtual void VSTModuleProcess32Replacing(float* const* inputs, float* const* outputs, int32_t frames) = 0;
+  // User-interface thread (effMainsChanged 0): processing stops until the host resumes. The audio
+  // side finds out at its next block.
+  virtual void VSTModuleSuspend() {}
 
   // User-interface thread. The editor is attached after it is created and detached before it is
   // destroyed; null detaches.

@@ -26,6 +26,9 @@ public:
   // Audio thread; no allocation, no locks. Appends one message to the current block's output list;
   // a full list drops it.
   virtual void QueueMidiMessage(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames) = 0;
+  // Audio thread; no allocation, no locks. How many more messages the current processing call's
+  // output list delivers; the engine keeps back what does not fit for the next block.
+  virtual int32_t OutputRoom() const = 0;
 
   // Any thread.
   virtual TMidiCCMode CCMode() const = 0;

@@ -21,6 +21,7 @@ public:
 
   bool Push(const TPreviewCommand& command) noexcept { return FQueue.Push(command); }
   bool Pop(TPreviewCommand& command) noexcept { return FQueue.Pop(command); }
+  bool Peek(TPreviewCommand& command) const noexcept { return FQueue.Peek(command); }
 
 private:
   TSpscQueue<TPreviewCommand, Capacity> FQueue;

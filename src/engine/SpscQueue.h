@@ -35,6 +35,16 @@ public:
     return true;
   }
 
+  // Consumer thread: the oldest item without taking it; false when empty.
+  bool Peek(T& item) const noexcept {
+    const std::size_t head = FHead.load(std::memory_order_relaxed); // only this thread writes it
+    if (head == FTail.load(std::memory_order_acquire)) {            // acquire pairs with the push's release
+      return false;
+    }
+    item = FSlots[head & (Capacity - 1)];
+    return true;
+  }
+
   // Consumer thread: drops everything queued so far.
   void Discard() noexcept {
     T item;

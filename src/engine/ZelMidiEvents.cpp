@@ -1,66 +1,201 @@
 // ZelMidiEvents: the queue of scheduled chord notes (pending, sounding, releasing), fixed capacity.
 #include "engine/ZelMidiEvents.h"
 
-TMidiEvents::TMidiEvents(std::size_t capacity) : FItems(new TMidiEvent[capacity]), FCapacity(capacity) {}
+TMidiEvents::TMidiEvents(std::size_t capacity)
+    : FItems(new TMidiEvent[capacity]), FLinks(new TLinks[capacity]), FHeap(new TSlot[capacity]),
+      FCapacity(capacity) {
+  Clear();
+}
 
-bool TMidiEvents::Add(uint8_t state, int32_t triggerNote, double schedulePosition, int32_t channel,
-                      int32_t note, int32_t velocity, double time, int32_t position) {
-  if (FCount >= FCapacity) {
-    return false;
+TMidiEvents::~TMidiEvents() = default;
+
+void TMidiEvents::Clear() {
+  for (int32_t i = 0; i < TriggerNotes; ++i) {
+    FTriggerFirst[i] = None;
+    FTriggerLast[i] = None;
   }
-  TMidiEvent& event = FItems[FCount++];
-  event.TriggerNote = triggerNote;
-  event.Channel = channel;
-  event.SchedulePosition = schedulePosition;
+  FFree = None;
+  for (std::size_t i = FCapacity; i > 0; --i) {
+    TLinks& links = FLinks[i - 1];
+    links = TLinks{};
+    links.Next = FFree;
+    FFree = static_cast<TSlot>(i - 1);
+  }
+  FCount = 0;
+  FHeapCount = 0;
+  FFirst = None;
+  FLast = None;
+}
+
+TMidiEvents::TSlot TMidiEvents::FirstOfTrigger(int32_t triggerNote) const {
+  return triggerNote >= 0 && triggerNote < TriggerNotes ? FTriggerFirst[triggerNote] : None;
+}
+
+TMidiEvents::TSlot TMidiEvents::Add(const TMidiEvent& event) {
+  if (FFree == None || event.TriggerNote < 0 || event.TriggerNote >= TriggerNotes) {
+    return None;
+  }
+  const TSlot slot = FFree;
+  TLinks& links = FLinks[static_cast<std::size_t>(slot)];
+  FFree = links.Next;
+  FItems[static_cast<std::size_t>(slot)] = event;
+  links = TLinks{};
+
+  links.Prev = FLast;
+  if (FLast != None) {
+    FLinks[static_cast<std::size_t>(FLast)].Next = slot;
+  } else {
+    FFirst = slot;
+  }
+  FLast = slot;
+
+  const int32_t trigger = event.TriggerNote;
+  links.TriggerPrev = FTriggerLast[trigger];
+  if (FTriggerLast[trigger] != None) {
+    FLinks[static_cast<std::size_t>(FTriggerLast[trigger])].TriggerNext = slot;
+  } else {
+    FTriggerFirst[trigger] = slot;
+  }
+  FTriggerLast[trigger] = slot;
+
+  ++FCount;
+  if (IsPending(event.State)) {
+    HeapInsert(slot);
+  }
+  return slot;
+}
+
+void TMidiEvents::SetState(TSlot slot, TEventState state, double time) {
+  TMidiEvent& event = FItems[static_cast<std::size_t>(slot)];
+  if (FLinks[static_cast<std::size_t>(slot)].HeapIndex >= 0) {
+    HeapErase(slot);
+  }
   event.State = state;
-  event.Note = note;
   event.Time = time;
-  event.Position = position;
-  event.Velocity = velocity;
-  return true;
-}
-
-// One stable compaction pass: deleting one by one would shift the tail once per deletion.
-template <typename TPredicate> void TMidiEvents::RemoveIf(TPredicate remove) {
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < FCount; ++i) {
-    if (!remove(FItems[i])) {
-      if (kept != i) {
-        FItems[kept] = FItems[i];
-      }
-      ++kept;
-    }
+  if (IsPending(state)) {
+    HeapInsert(slot);
   }
-  FCount = kept;
 }
 
-void TMidiEvents::RemoveTriggerEvents(int32_t triggerNote, uint8_t state) {
-  RemoveIf([&](const TMidiEvent& e) { return e.TriggerNote == triggerNote && e.State == state; });
-}
-
-int32_t TMidiEvents::IndexOfNote(int32_t note, uint8_t state) const {
-  for (std::size_t i = 0; i < FCount; ++i) {
-    if (FItems[i].Note == note && FItems[i].State == state) {
-      return static_cast<int32_t>(i);
-    }
+void TMidiEvents::Remove(TSlot slot) {
+  TLinks& links = FLinks[static_cast<std::size_t>(slot)];
+  if (links.HeapIndex >= 0) {
+    HeapErase(slot);
   }
-  return -1;
+  if (links.Prev != None) {
+    FLinks[static_cast<std::size_t>(links.Prev)].Next = links.Next;
+  } else {
+    FFirst = links.Next;
+  }
+  if (links.Next != None) {
+    FLinks[static_cast<std::size_t>(links.Next)].Prev = links.Prev;
+  } else {
+    FLast = links.Prev;
+  }
+  const int32_t trigger = FItems[static_cast<std::size_t>(slot)].TriggerNote;
+  if (links.TriggerPrev != None) {
+    FLinks[static_cast<std::size_t>(links.TriggerPrev)].TriggerNext = links.TriggerNext;
+  } else {
+    FTriggerFirst[trigger] = links.TriggerNext;
+  }
+  if (links.TriggerNext != None) {
+    FLinks[static_cast<std::size_t>(links.TriggerNext)].TriggerPrev = links.TriggerPrev;
+  } else {
+    FTriggerLast[trigger] = links.TriggerPrev;
+  }
+  FItems[static_cast<std::size_t>(slot)].State = esDone;
+  links = TLinks{};
+  links.Next = FFree;
+  FFree = slot;
+  --FCount;
 }
 
-void TMidiEvents::PurgeDone() {
-  RemoveIf([](const TMidiEvent& e) { return e.State == EventState::Done; });
+void TMidiEvents::RemoveTriggerEvents(int32_t triggerNote, TEventState state) {
+  TSlot slot = FirstOfTrigger(triggerNote);
+  while (slot != None) {
+    const TSlot next = NextOfTrigger(slot);
+    if (FItems[static_cast<std::size_t>(slot)].State == state) {
+      Remove(slot);
+    }
+    slot = next;
+  }
 }
 
-void TMidiEvents::RemoveAllButSounding() {
-  RemoveIf([](const TMidiEvent& e) { return e.State != EventState::Sounding; });
+// ---- Due order
+
+bool TMidiEvents::DueBefore(TSlot a, TSlot b) const {
+  const double ta = FItems[static_cast<std::size_t>(a)].Time;
+  const double tb = FItems[static_cast<std::size_t>(b)].Time;
+  if (ta != tb) {
+    return ta < tb;
+  }
+  return FLinks[static_cast<std::size_t>(a)].Sequence < FLinks[static_cast<std::size_t>(b)].Sequence;
 }
 
-void TMidiEvents::Delete(int32_t index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= FCount) {
+void TMidiEvents::HeapPlace(int32_t index, TSlot slot) {
+  FHeap[static_cast<std::size_t>(index)] = slot;
+  FLinks[static_cast<std::size_t>(slot)].HeapIndex = index;
+}
+
+void TMidiEvents::SiftUp(int32_t index) {
+  const TSlot slot = FHeap[static_cast<std::size_t>(index)];
+  while (index > 0) {
+    const int32_t parent = (index - 1) / 2;
+    const TSlot above = FHeap[static_cast<std::size_t>(parent)];
+    if (!DueBefore(slot, above)) {
+      break;
+    }
+    HeapPlace(index, above);
+    index = parent;
+  }
+  HeapPlace(index, slot);
+}
+
+void TMidiEvents::SiftDown(int32_t index) {
+  const TSlot slot = FHeap[static_cast<std::size_t>(index)];
+  for (;;) {
+    const int32_t left = 2 * index + 1;
+    if (left >= FHeapCount) {
+      break;
+    }
+    int32_t child = left;
+    if (left + 1 < FHeapCount &&
+        DueBefore(FHeap[static_cast<std::size_t>(left + 1)], FHeap[static_cast<std::size_t>(left)])) {
+      child = left + 1;
+    }
+    const TSlot below = FHeap[static_cast<std::size_t>(child)];
+    if (!DueBefore(below, slot)) {
+      break;
+    }
+    HeapPlace(index, below);
+    index = child;
+  }
+  HeapPlace(index, slot);
+}
+
+void TMidiEvents::HeapInsert(TSlot slot) {
+  FLinks[static_cast<std::size_t>(slot)].Sequence = FSequence++;
+  HeapPlace(FHeapCount, slot);
+  ++FHeapCount;
+  SiftUp(FHeapCount - 1);
+}
+
+void TMidiEvents::HeapErase(TSlot slot) {
+  const int32_t index = FLinks[static_cast<std::size_t>(slot)].HeapIndex;
+  FLinks[static_cast<std::size_t>(slot)].HeapIndex = -1;
+  --FHeapCount;
+  if (index == FHeapCount) {
     return;
   }
-  for (std::size_t i = static_cast<std::size_t>(index) + 1; i < FCount; ++i) {
-    FItems[i - 1] = FItems[i];
+  // The last entry fills the gap and moves whichever way restores the order.
+  const TSlot moved = FHeap[static_cast<std::size_t>(FHeapCount)];
+  HeapPlace(index, moved);
+  SiftUp(index);
+  SiftDown(FLinks[static_cast<std::size_t>(moved)].HeapIndex);
+}
+
+void TMidiEvents::RebuildHeap() {
+  for (int32_t i = FHeapCount / 2; i > 0; --i) {
+    SiftDown(i - 1);
   }
-  --FCount;
 }

@@ -6,60 +6,113 @@
 #include <memory>
 
 // States of a scheduled chord note.
-namespace EventState {
-constexpr uint8_t NoteOffPending = 0;
-constexpr uint8_t NoteOnPending = 1;
-constexpr uint8_t Sounding = 2;
-constexpr uint8_t Done = 3;
-} // namespace EventState
+enum TEventState : uint8_t {
+  esNoteOffPending = 0,
+  esNoteOnPending = 1,
+  esSounding = 2,
+  esDone = 3,
+};
 
 struct TMidiEvent {
   int32_t TriggerNote = 0;
   int32_t Channel = 0;
   double SchedulePosition = 0.0; // block position when scheduled; re-bases note-ons after a jump back
-  uint8_t State = EventState::NoteOnPending;
+  TEventState State = esNoteOnPending;
   int32_t Note = 0;
   double Time = 0.0; // samples: note-on time while pending, note-off time while releasing
   int32_t Position = 0;
   int32_t Velocity = 0;
 };
 
-// Insertion-ordered queue, allocated once at construction. Only the audio thread touches it after
-// construction; every operation is audio thread; no allocation, no locks.
+// The queue, allocated once at construction. Events live in fixed slots; a slot number stays valid
+// until its event is removed. Three orders are kept up to date as events are added, change state
+// and go, so that no operation walks the whole queue:
+// - insertion order over all events (transport changes walk it),
+// - insertion order per trigger note (a release walks only its trigger's events),
+// - due order over the pending events (note-on and note-off pending): a binary heap on (Time, the
+//   order in which they became pending), so the block handler reads the earliest due event at once.
+// Audio thread only after construction; no allocation, no locks.
 class TMidiEvents {
 public:
+  using TSlot = int32_t;
+  static constexpr TSlot None = -1;
   // Far above what a keyboard produces (a few events per held note); a full queue drops new events.
   static constexpr std::size_t DefaultCapacity = 4096;
+  static constexpr int32_t TriggerNotes = 128;
 
   explicit TMidiEvents(std::size_t capacity = DefaultCapacity);
+  ~TMidiEvents();
   TMidiEvents(const TMidiEvents&) = delete;
   TMidiEvents& operator=(const TMidiEvents&) = delete;
 
-  int32_t Count() const { return static_cast<int32_t>(FCount); }
+  int32_t Count() const { return FCount; }
   std::size_t Capacity() const { return FCapacity; }
-  TMidiEvent& Items(int32_t index) { return FItems[static_cast<std::size_t>(index)]; }
-  const TMidiEvent& Items(int32_t index) const { return FItems[static_cast<std::size_t>(index)]; }
-  TMidiEvent& operator[](int32_t index) { return Items(index); }
-  const TMidiEvent& operator[](int32_t index) const { return Items(index); }
+  // Read access; change an event only through the operations below, which keep the orders.
+  const TMidiEvent& operator[](TSlot slot) const { return FItems[static_cast<std::size_t>(slot)]; }
 
-  // Appends an event; false (nothing changed) when the queue is full.
-  bool Add(uint8_t state, int32_t triggerNote, double schedulePosition, int32_t channel, int32_t note,
-           int32_t velocity, double time, int32_t position);
+  // Appends a copy of the event (its TriggerNote must be 0..127); None (nothing changed) when full.
+  TSlot Add(const TMidiEvent& event);
+  // Moves an event to another state and due time; pending states take part in the due order.
+  void SetState(TSlot slot, TEventState state, double time);
+  void Remove(TSlot slot);
   // Deletes every event of that trigger note in that state; the others keep their order.
-  void RemoveTriggerEvents(int32_t triggerNote, uint8_t state);
-  // First event from the front with that output note and state, -1 if none (any channel).
-  int32_t IndexOfNote(int32_t note, uint8_t state) const;
-  // Deletes every event in state Done.
-  void PurgeDone();
-  // Deletes every event that is not sounding.
-  void RemoveAllButSounding();
-  void Delete(int32_t index);
-  void Clear() { FCount = 0; }
+  void RemoveTriggerEvents(int32_t triggerNote, TEventState state);
+  void Clear();
+
+  // The pending event due first (smallest Time; among equal times the one pending first); None when
+  // nothing is pending.
+  TSlot Earliest() const { return FHeapCount > 0 ? FHeap[0] : None; }
+
+  // Insertion order: First, then Next until None.
+  TSlot First() const { return FFirst; }
+  TSlot Next(TSlot slot) const { return FLinks[static_cast<std::size_t>(slot)].Next; }
+  // Insertion order of one trigger note's events.
+  TSlot FirstOfTrigger(int32_t triggerNote) const;
+  TSlot NextOfTrigger(TSlot slot) const { return FLinks[static_cast<std::size_t>(slot)].TriggerNext; }
+
+  // Changes the times of many pending events at once (a transport jump): `retime` gets each pending
+  // event's slot and current event and returns its new time. One pass, then the due order is rebuilt.
+  template <typename TRetime> void RetimePending(TRetime retime);
 
 private:
-  template <typename TPredicate> void RemoveIf(TPredicate remove);
+  struct TLinks {
+    TSlot Prev = None;
+    TSlot Next = None;
+    TSlot TriggerPrev = None;
+    TSlot TriggerNext = None;
+    int32_t HeapIndex = -1; // -1 while not pending
+    uint64_t Sequence = 0;  // when it became pending: ties of equal times go in this order
+  };
+
+  static bool IsPending(TEventState state) { return state == esNoteOnPending || state == esNoteOffPending; }
+  bool DueBefore(TSlot a, TSlot b) const;
+  void HeapInsert(TSlot slot);
+  void HeapErase(TSlot slot);
+  void SiftUp(int32_t index);
+  void SiftDown(int32_t index);
+  void HeapPlace(int32_t index, TSlot slot);
+  void RebuildHeap();
 
   std::unique_ptr<TMidiEvent[]> FItems;
+  std::unique_ptr<TLinks[]> FLinks;
+  std::unique_ptr<TSlot[]> FHeap;
+  TSlot FTriggerFirst[TriggerNotes];
+  TSlot FTriggerLast[TriggerNotes];
   std::size_t FCapacity;
-  std::size_t FCount = 0;
+  int32_t FCount = 0;
+  int32_t FHeapCount = 0;
+  TSlot FFirst = None;
+  TSlot FLast = None;
+  TSlot FFree = None; // free slots, chained through Next
+  uint64_t FSequence = 0;
 };
+
+template <typename TRetime> void TMidiEvents::RetimePending(TRetime retime) {
+  for (TSlot slot = FFirst; slot != None; slot = Next(slot)) {
+    TMidiEvent& event = FItems[static_cast<std::size_t>(slot)];
+    if (IsPending(event.State)) {
+      event.Time = retime(slot, static_cast<const TMidiEvent&>(event));
+    }
+  }
+  RebuildHeap();
+}

@@ -330,11 +330,11 @@ VstIntPtr TVSTModule::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case effGetParamName: {
       std::string text;
       if (index >= 0 && index < ParameterCount()) {
-        if (opcode == effGetParamLabel)
-          text = FParameters[index].ShortLabel;
-        else if (opcode == effGetParamName)
+        // The label is the unit hosts print after the display text; the display already carries
+        // its unit, so the label stays empty (the short label is the editor's).
+        if (opcode == effGetParamName)
           text = FParameters[index].DisplayName;
-        else
+        else if (opcode == effGetParamDisplay)
           text = VSTModuleParameterDisplay(index);
       }
       HostText::CopyToHost(text, static_cast<char*>(ptr), HostText::ParameterTextSize);
@@ -349,8 +349,10 @@ VstIntPtr TVSTModule::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
         FBlockSize = static_cast<int32_t>(std::min<VstIntPtr>(value, INT32_MAX));
       return 0;
     case effMainsChanged:
-      if (value == 0)
+      if (value == 0) {
         CallHost(audioMasterWantMidi, 0, 1, nullptr, 0.0f);
+        VSTModuleSuspend();
+      }
       return 0;
     case effEditGetRect:
       return DispatchEditGetRect(ptr);
@@ -550,8 +552,8 @@ VstIntPtr TVSTModule::DispatchSetChunk(VstInt32 index, VstIntPtr byteSize, const
       }
       FProgramStream.assign(bytes + position, bytes + position + count);
       position += count;
-      VSTModuleLoadChunk(FProgramStream);
     }
+    // The current (only) program loads once, after the whole block was found complete.
     if (complete)
       VSTModuleLoadChunk(FProgramStream);
     else
@@ -641,13 +643,15 @@ void TVSTModule::ProcessAccumulating(float** inputs, float** outputs, int32_t fr
 }
 
 void TVSTModule::ProcessDoubleReplacing(double** /*inputs*/, double** outputs, int32_t frames) {
-  // No block handler runs here (the record does not claim double precision); a host that calls it
-  // anyway still gets silence instead of whatever its buffers held.
+  // The record does not claim double precision; a host that calls it anyway still gets silence
+  // instead of whatever its buffers held, and its MIDI is handled as in any block (the block
+  // handler writes no audio without buffers).
   if (outputs != nullptr && frames > 0) {
     for (int32_t c = 0; c < FIdentity.NumOutputs; ++c)
       if (outputs[c] != nullptr)
         std::fill_n(outputs[c], frames, 0.0);
   }
+  VSTModuleProcess32Replacing(nullptr, nullptr, std::max(frames, 0));
   DeliverOutputEvents();
 }
 

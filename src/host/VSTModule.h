@@ -89,6 +89,7 @@ public:
   TTimeInfo GetTimeInfo() override;
   float SampleRate() const override { return FSampleRate; }
   void QueueMidiMessage(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames) override;
+  int32_t OutputRoom() const override { return TOutputEvents::MaxDelivered - FOutputEvents.NumEvents; }
   void SetEditorNeedsUpdate() override { FEditorNeedsUpdate.store(true, std::memory_order_release); }
 
   bool EditorNeedsUpdate() const { return FEditorNeedsUpdate.load(std::memory_order_acquire); }
@@ -131,6 +132,8 @@ protected:
   virtual void VSTModuleProcessMidi(const TMidiInEvent& /*event*/) {}
   virtual void VSTModuleProcess32Replacing(float* const* /*inputs*/, float* const* /*outputs*/,
                                            int32_t /*frames*/) {}
+  // User-interface thread: effMainsChanged 0 (the host stops processing until it resumes).
+  virtual void VSTModuleSuspend() {}
   // User-interface thread, only while EditorNeedsUpdate was set and an editor is open.
   virtual void VSTModuleEditIdle() {}
   // The stored value of a parameter in its own units; 0 beyond the list. Any thread.

@@ -258,6 +258,10 @@ void TVSTPluginBase::VSTModuleProcess32Replacing(float* const* inputs, float* co
   FPlugin->VSTModuleProcess32Replacing(inputs, outputs, frames);
 }
 
+void TVSTPluginBase::VSTModuleSuspend() {
+  FPlugin->VSTModuleSuspend();
+}
+
 void TVSTPluginBase::VSTModuleEditIdle() {
   ServiceLearnedController();
   if (Editor() != nullptr)
@@ -288,12 +292,13 @@ void TVSTPluginBase::VSTModuleStoreChunk(std::vector<uint8_t>& programStream) {
 void TVSTPluginBase::VSTModuleLoadChunk(const std::vector<uint8_t>& programStream) {
   if (programStream.size() <= TMemoryStreamChunk::HeaderSize)
     return;
-  ParameterValues.ResetAll();
   TMemoryStreamChunk chunk;
   try {
     chunk.ReadFromStream(programStream.data(), programStream.size());
   } catch (const std::exception& e) {
-    // A damaged container loads nothing; the stored values stay reset.
+    // A damaged container loads nothing; the stored values are reset. A readable one is reset to
+    // the defaults by LoadFromChunk itself, once.
+    ParameterValues.ResetAll();
     ShowErrorMessage(nullptr, LoadPresetSentence, e.what(), LoadPresetCaption);
     return;
   }

@@ -95,6 +95,7 @@ public:
 protected:
   void VSTModuleProcessMidi(const TMidiInEvent& event) override;
   void VSTModuleProcess32Replacing(float* const* inputs, float* const* outputs, int32_t frames) override;
+  void VSTModuleSuspend() override;
   void VSTModuleEditIdle() override;
   float VSTModuleGetChunkParameter(int32_t index) override;
   void VSTModuleParameterChange(int32_t index, float value) override;

@@ -18,10 +18,10 @@ protected:
 
 TEST_F(BlockProcessing, StoppedTimeLineCountsBlocksFromZero) {
   Blocks(3);
-  EXPECT_EQ(Plugin.BlockPosition, 1024.0);
-  EXPECT_EQ(Plugin.SampleCounter, 1536u);
-  EXPECT_EQ(Plugin.PreviousBlockPosition, 1024.0);
-  EXPECT_FALSE(Plugin.WasPlaying);
+  EXPECT_EQ(Plugin.View().BlockPosition, 1024.0);
+  EXPECT_EQ(Plugin.View().SampleCounter, 1536u);
+  EXPECT_EQ(Plugin.View().PreviousBlockPosition, 1024.0);
+  EXPECT_FALSE(Plugin.View().WasPlaying);
 }
 
 TEST_F(BlockProcessing, PlayingTimeLineFollowsTheHostAndStartingEndsLearnModes) {
@@ -29,8 +29,8 @@ TEST_F(BlockProcessing, PlayingTimeLineFollowsTheHostAndStartingEndsLearnModes) 
   Play(48000);
   Block();
   EXPECT_EQ(Host.CCMode(), ccmNone);
-  EXPECT_EQ(Plugin.BlockPosition, 48000.0);
-  EXPECT_TRUE(Plugin.WasPlaying);
+  EXPECT_EQ(Plugin.View().BlockPosition, 48000.0);
+  EXPECT_TRUE(Plugin.View().WasPlaying);
   Host.Mode = ccmLearn;
   Block();
   EXPECT_EQ(Host.CCMode(), ccmLearn); // only the start ends it
@@ -96,21 +96,39 @@ TEST_F(BlockProcessing, ZeroAndNegativeFrameCountsSendNothingAndLoseNothing) {
   Block(0);
   Block(-5);
   EXPECT_TRUE(Sent().empty());
-  EXPECT_EQ(Plugin.Events.Count(), 1);
+  EXPECT_EQ(Plugin.View().WaitingInput, 1); // the note waits for a block it can be placed in
   Block(64);
   EXPECT_EQ(Sent(), (std::vector<TSentMessage>{On(0, 60, 100, 0)}));
   Block(0x7FFFFFFF);
-  EXPECT_EQ(Plugin.Events.Count(), 1);
+  EXPECT_EQ(Plugin.View().QueuedEvents, 1);
 }
 
-TEST_F(BlockProcessing, HostileDeltaFramesStayInsideTheBlock) {
+// Mended: offsets were clamped against the previous block's length.
+TEST_F(BlockProcessing, HostileDeltaFramesStayInsideTheCurrentBlock) {
   Plugin.Setup.OctaveRangeTo = 4;
   Play(0);
   Block(256);
   NoteOn(62, 100, -300);  // pass-through: at the block start
-  NoteOn(64, 100, 99999); // pass-through: at the last sample of a block of the last length
+  NoteOn(64, 100, 99999); // pass-through: at the last sample of this block
   Midi(0xB0, 1, 2, 1 << 30);
-  EXPECT_EQ(Sent(), (std::vector<TSentMessage>{On(0, 62, 100, 0), On(0, 64, 100, 255), {0xB0, 1, 2, 255}}));
+  Block(4096);
+  EXPECT_EQ(Sent(), (std::vector<TSentMessage>{On(0, 62, 100, 0), On(0, 64, 100, 4095), {0xB0, 1, 2, 4095}}));
+}
+
+// Mended: after a 32-frame block, a 4096-frame block's events were all placed at offset 31.
+TEST_F(BlockProcessing, OffsetsFollowTheBlockTheyArriveIn) {
+  SetChord(0, {0, 4});
+  Plugin.Setup.NoteSetup[1].Start = 10; // 441 samples
+  Play(0);
+  Block(32);
+  Midi(0xB0, 7, 100, 1000);
+  NoteOn(60, 100, 1000);
+  Block(4096);
+  EXPECT_EQ(SentOfBlock(1),
+            (std::vector<TSentMessage>{{0xB0, 7, 100, 1000}, On(0, 60, 100, 1000), On(0, 64, 100, 1441)}));
+  NoteOff(60, 5000); // past the end of a 64-frame block: its last frame
+  Block(64);
+  EXPECT_EQ(SentOfBlock(2), (std::vector<TSentMessage>{Off(0, 60, 100, 63), Off(0, 64, 100, 63)}));
 }
 
 TEST_F(BlockProcessing, SecondChordSharingAPitchEndsTheFirstOneJustBeforeIt) {
@@ -129,7 +147,7 @@ TEST_F(BlockProcessing, SecondChordSharingAPitchEndsTheFirstOneJustBeforeIt) {
   EXPECT_EQ(SentOfBlock(2), (std::vector<TSentMessage>{Off(0, 67, 90, 0)}));
   NoteOff(62);
   Block();
-  EXPECT_EQ(SentOfBlock(3), (std::vector<TSentMessage>{Off(0, 69, 80, 0), Off(0, 64, 80, 0)}));
+  EXPECT_EQ(SentOfBlock(3), (std::vector<TSentMessage>{Off(0, 64, 80, 0), Off(0, 69, 80, 0)}));
 }
 
 TEST_F(BlockProcessing, NewNoteEndsAReleasingNoteOfTheSamePitchFirst) {
@@ -206,8 +224,9 @@ TEST_F(BlockProcessing, StoppingTheTransportFlushesNoteOffsAndDropsPendingNotes)
   Stop();
   Block();
   EXPECT_EQ(Sent(), (std::vector<TSentMessage>{Off(0, 62, 100, 0)}));
-  EXPECT_EQ(Plugin.SampleCounter, 0u);
-  EXPECT_EQ(Plugin.BlockPosition, 0.0);
+  // The stopped time line starts again at 0 with this block.
+  EXPECT_EQ(Plugin.View().BlockPosition, 0.0);
+  EXPECT_EQ(Plugin.View().SampleCounter, 512u);
   Blocks(200);
   EXPECT_EQ(Sent().size(), 1u); // C's delayed 64 never sounds
 }
@@ -223,8 +242,8 @@ TEST_F(BlockProcessing, ReleaseAfterTransportStopStillEndsSoundingChordNotes) {
   Host.ClearSent();
   NoteOff(60);
   Block();
-  EXPECT_EQ(Sent(), (std::vector<TSentMessage>{Off(0, 67, 100, 0), Off(0, 64, 100, 0), Off(0, 60, 100, 0)}));
-  EXPECT_EQ(Plugin.Events.Count(), 0);
+  EXPECT_EQ(Sent(), (std::vector<TSentMessage>{Off(0, 60, 100, 0), Off(0, 64, 100, 0), Off(0, 67, 100, 0)}));
+  EXPECT_EQ(Plugin.View().QueuedEvents, 0);
 }
 
 // Mended: a pass-through note-off used the mapping of its own moment.
@@ -232,34 +251,41 @@ TEST_F(BlockProcessing, PassThroughNoteOffEndsThePitchThatWasStarted) {
   Plugin.Setup.OctaveRangeFrom = 5;
   Plugin.Setup.TransposeOctaveBelow = 1;
   NoteOn(53, 90, 0, 2); // F4 -> 65
+  Block();
   Plugin.Setup.TransposeOctaveBelow = -1;
   Plugin.Setup.Triggers[5].Key = -1;
   NoteOff(53, 0, 2);
   // Another channel's note of the same number has its own memory.
   NoteOff(53, 0, 3);
+  Block();
   EXPECT_EQ(Sent(), (std::vector<TSentMessage>{On(2, 65, 90, 0), Off(2, 65, 0, 0)}));
   Host.ClearSent();
   Plugin.Setup.Triggers[5].Key = 5;
-  NoteOff(53, 0, 2); // nothing remembered any more: sent through today's mapping
-  EXPECT_EQ(Sent(), (std::vector<TSentMessage>{Off(2, 41, 0, 0)}));
+  NoteOff(53, 0, 2); // ends nothing: no note of it sounds
+  Block();
+  EXPECT_TRUE(Sent().empty());
 }
 
 TEST_F(BlockProcessing, RangeChangeBetweenNoteOnAndNoteOffLeavesNothingHanging) {
   SetChord(0, {0, 4});
   NoteOn(60); // inside: chord
   NoteOn(50); // D: inside, single note
+  Block();
   Plugin.Setup.OctaveRangeFrom = 6;
   NoteOn(48); // now below: pass-through
   Block();
   Plugin.Setup.OctaveRangeFrom = 0;
   NoteOff(60); // inside: released as a trigger
+  Block();
   Plugin.Setup.OctaveRangeFrom = 6;
   NoteOff(50); // outside now, but its chord note still sounds
+  Block();
   Plugin.Setup.OctaveRangeFrom = 0;
   NoteOff(48); // inside now, but it was passed through
   Block();
-  EXPECT_EQ(SentOfBlock(0), (std::vector<TSentMessage>{On(0, 48, 100, 0), On(0, 60, 100, 0),
-                                                       On(0, 64, 100, 0), On(0, 50, 100, 0)}));
+  EXPECT_EQ(SentOfBlock(0),
+            (std::vector<TSentMessage>{On(0, 60, 100, 0), On(0, 64, 100, 0), On(0, 50, 100, 0)}));
+  EXPECT_EQ(SentOfBlock(1), (std::vector<TSentMessage>{On(0, 48, 100, 0)}));
   std::set<int32_t> ended;
   for (const auto& message : Sent()) {
     if ((message.Status & 0xF0) == 0x80) {
@@ -267,7 +293,8 @@ TEST_F(BlockProcessing, RangeChangeBetweenNoteOnAndNoteOffLeavesNothingHanging) 
     }
   }
   EXPECT_EQ(ended, (std::set<int32_t>{48, 50, 60, 64}));
-  EXPECT_EQ(Plugin.Events.Count(), 0);
+  EXPECT_EQ(Plugin.View().QueuedEvents, 0);
+  EXPECT_EQ(Plugin.View().SoundingNotes, 0);
 }
 
 TEST_F(BlockProcessing, PreviewsRunAtTheStartOfTheNextBlock) {
@@ -283,9 +310,9 @@ TEST_F(BlockProcessing, PreviewsRunAtTheStartOfTheNextBlock) {
   EXPECT_TRUE(Plugin.StopTrigger(48));
   EXPECT_TRUE(Plugin.StopNote(62));
   Block();
-  // Due note-offs go out from the back of the queue.
-  EXPECT_EQ(SentOfBlock(2), (std::vector<TSentMessage>{Off(0, 62, 0, 0), Off(0, 55, 100, 0),
-                                                       Off(0, 52, 100, 0), Off(0, 48, 100, 0)}));
+  // The chord's note-offs in the order they arose.
+  EXPECT_EQ(SentOfBlock(2), (std::vector<TSentMessage>{Off(0, 62, 0, 0), Off(0, 48, 100, 0),
+                                                       Off(0, 52, 100, 0), Off(0, 55, 100, 0)}));
 }
 
 TEST_F(BlockProcessing, FullPreviewQueueDropsFurtherPreviewsAndBadNotesAreIgnored) {
@@ -295,7 +322,10 @@ TEST_F(BlockProcessing, FullPreviewQueueDropsFurtherPreviewsAndBadNotesAreIgnore
   }
   EXPECT_EQ(accepted, static_cast<int32_t>(TPreviewQueue::Capacity));
   Block();
-  EXPECT_EQ(Host.SentCount(), TPreviewQueue::Capacity);
+  // One pitch never sounds twice: each repeat ends the one before.
+  EXPECT_EQ(Host.SentCount(), 2 * TPreviewQueue::Capacity - 1);
+  Plugin.StopNote(60);
+  Block();
   Host.ClearSent();
   Plugin.PlayNote(200, 100);
   Plugin.PlayNote(60, -1);
@@ -308,25 +338,18 @@ TEST_F(BlockProcessing, FullPreviewQueueDropsFurtherPreviewsAndBadNotesAreIgnore
 
 TEST_F(BlockProcessing, FullEventQueueDropsNewChordNotesWithoutHarm) {
   SetChord(0, {0, 4, 7, 11, 14});
-  Plugin.Setup.NoteSetup[0].Start = 1000;
+  for (int32_t p = 0; p < 5; ++p) {
+    Plugin.Setup.NoteSetup[p].Start = 1000;
+  }
   for (int i = 0; i < 1000; ++i) {
     NoteOn(60);
   }
-  EXPECT_EQ(static_cast<std::size_t>(Plugin.Events.Count()), TMidiEvents::DefaultCapacity);
-  NoteOff(60);
-  EXPECT_EQ(Plugin.Events.Count(), 0); // none had started
-}
-
-TEST_F(BlockProcessing, SendPendingNoteOffsSendsEveryReleasingNoteAndKeepsThem) {
-  SetChord(0, {0, 4});
-  Plugin.Setup.NoteSetup[0].End = 100;
-  NoteOn(60);
   Block();
+  EXPECT_EQ(static_cast<std::size_t>(Plugin.View().QueuedEvents), TMidiEvents::DefaultCapacity);
   NoteOff(60);
-  Host.ClearSent();
-  Plugin.SendPendingNoteOffs();
-  EXPECT_EQ(Sent(), (std::vector<TSentMessage>{Off(0, 60, 100, 0), Off(0, 64, 100, 0)}));
-  EXPECT_EQ(Plugin.Events.Count(), 2);
+  Block();
+  EXPECT_EQ(Plugin.View().QueuedEvents, 0); // none had started
+  EXPECT_TRUE(Sent().empty());
 }
 
 namespace {
@@ -367,6 +390,7 @@ TEST_F(EditorFeedProcessing, OpenEditorShowsPressedTriggerAndSoundingNotesAtIdle
 TEST_F(EditorFeedProcessing, KeyThatIsNoTriggerStillLightsUp) {
   Plugin.AttachEditor(&Editor);
   NoteOn(61);
+  Block();
   Plugin.VSTModuleEditIdle();
   EXPECT_EQ(Editor.KeysShown, (std::vector<std::pair<int32_t, bool>>{{1, true}}));
 }
@@ -374,10 +398,12 @@ TEST_F(EditorFeedProcessing, KeyThatIsNoTriggerStillLightsUp) {
 TEST_F(EditorFeedProcessing, ClosedEditorRecordsNothingAndReopenedEditorStartsEmpty) {
   SetChord(0, {0, 4, 7});
   NoteOn(60);
+  Block();
   Plugin.AttachEditor(&Editor);
   Plugin.VSTModuleEditIdle();
   EXPECT_EQ(Editor.Sounding.Count(), 0);
   NoteOn(62);
+  Block();
   Plugin.AttachEditor(nullptr);
   TTestEditor second;
   Plugin.AttachEditor(&second);
@@ -385,6 +411,7 @@ TEST_F(EditorFeedProcessing, ClosedEditorRecordsNothingAndReopenedEditorStartsEm
   EXPECT_EQ(second.Highlights.Count(), 0);
   EXPECT_EQ(second.Sounding.Count(), 0);
   NoteOn(64);
+  Block();
   Plugin.VSTModuleEditIdle();
   EXPECT_EQ(second.Highlights.Count(), 1);
 }
@@ -392,6 +419,7 @@ TEST_F(EditorFeedProcessing, ClosedEditorRecordsNothingAndReopenedEditorStartsEm
 TEST_F(EditorFeedProcessing, LearnedOctaveReachesTheEditorOnce) {
   Host.Mode = ccmLearnOctave;
   NoteOn(26);
+  Block();
   Plugin.VSTModuleEditIdle(); // no editor: kept
   EXPECT_EQ(Plugin.LearnedOctave, 2);
   Plugin.AttachEditor(&Editor);
@@ -409,11 +437,13 @@ TEST_F(EditorFeedProcessing, LostFeedEntriesNeverLeaveAKeyLit) {
     NoteOff(60);
   }
   NoteOn(60); // its highlight is lost in the full feed
+  Blocks(20);
   Plugin.VSTModuleEditIdle();
   Plugin.VSTModuleEditIdle();
   EXPECT_EQ(Editor.Highlights.Count(), 0);
   EXPECT_EQ(Editor.Sounding.Count(), 0);
   NoteOn(62);
+  Block();
   Plugin.VSTModuleEditIdle();
   EXPECT_EQ(Editor.Highlights.Count(), 1);
 }

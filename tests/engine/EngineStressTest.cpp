@@ -163,6 +163,6 @@ TEST(EngineStress, EditorEditsAndPreviewsAgainstProcessingStayRaceFreeAndLeaveNo
     audio.Host.ClearSent();
   }
   EXPECT_GT(blocks, 100);
-  EXPECT_EQ(audio.Plugin.Events.Count(), 0);
+  EXPECT_EQ(audio.Plugin.View().QueuedEvents, 0);
   EXPECT_EQ(sounding.Count(), 0);
 }

@@ -6,45 +6,132 @@
 
 #include <gtest/gtest.h>
 
-TEST(EventQueue, RemovingPendingNoteOnsOfATriggerKeepsItsOtherEventsInOrder) {
-  TMidiEvents events;
-  events.Add(EventState::NoteOnPending, 60, 0, 0, 60, 100, 10, 0);
-  events.Add(EventState::Sounding, 60, 0, 0, 64, 100, 10, 1);
-  events.Add(EventState::NoteOnPending, 62, 0, 0, 62, 100, 10, 0);
-  events.Add(EventState::NoteOffPending, 60, 0, 0, 67, 100, 10, 2);
-  events.Add(EventState::NoteOnPending, 60, 0, 0, 72, 100, 10, 3);
-  events.RemoveTriggerEvents(60, EventState::NoteOnPending);
-  ASSERT_EQ(events.Count(), 3);
-  EXPECT_EQ(events[0].Note, 64);
-  EXPECT_EQ(events[1].Note, 62);
-  EXPECT_EQ(events[2].Note, 67);
+#include <vector>
+
+namespace {
+TMidiEvent Event(TEventState state, int32_t trigger, int32_t note, double time) {
+  TMidiEvent event;
+  event.State = state;
+  event.TriggerNote = trigger;
+  event.Note = note;
+  event.Time = time;
+  event.Velocity = 100;
+  return event;
 }
 
-TEST(EventQueue, IndexOfNoteFindsTheFirstMatchFromTheFront) {
+std::vector<int32_t> NotesInOrder(const TMidiEvents& events) {
+  std::vector<int32_t> notes;
+  for (TMidiEvents::TSlot slot = events.First(); slot != TMidiEvents::None; slot = events.Next(slot)) {
+    notes.push_back(events[slot].Note);
+  }
+  return notes;
+}
+
+std::vector<int32_t> NotesOfTrigger(const TMidiEvents& events, int32_t trigger) {
+  std::vector<int32_t> notes;
+  for (TMidiEvents::TSlot slot = events.FirstOfTrigger(trigger); slot != TMidiEvents::None;
+       slot = events.NextOfTrigger(slot)) {
+    notes.push_back(events[slot].Note);
+  }
+  return notes;
+}
+
+// Takes the pending events in due order, removing each.
+std::vector<int32_t> DrainDueOrder(TMidiEvents& events) {
+  std::vector<int32_t> notes;
+  for (TMidiEvents::TSlot slot = events.Earliest(); slot != TMidiEvents::None; slot = events.Earliest()) {
+    notes.push_back(events[slot].Note);
+    events.Remove(slot);
+  }
+  return notes;
+}
+} // namespace
+
+TEST(EventQueue, RemovingPendingNoteOnsOfATriggerKeepsItsOtherEventsInOrder) {
   TMidiEvents events;
-  events.Add(EventState::Sounding, 60, 0, 3, 64, 100, 0, 0);
-  events.Add(EventState::NoteOffPending, 60, 0, 0, 64, 100, 0, 0);
-  events.Add(EventState::Sounding, 62, 0, 5, 64, 100, 0, 0);
-  EXPECT_EQ(events.IndexOfNote(64, EventState::Sounding), 0);
-  EXPECT_EQ(events.IndexOfNote(64, EventState::NoteOffPending), 1);
-  EXPECT_EQ(events.IndexOfNote(65, EventState::Sounding), -1);
-  events[0].State = EventState::Done;
-  events.PurgeDone();
-  EXPECT_EQ(events.IndexOfNote(64, EventState::Sounding), 1);
+  events.Add(Event(esNoteOnPending, 60, 60, 10));
+  events.Add(Event(esSounding, 60, 64, 10));
+  events.Add(Event(esNoteOnPending, 62, 62, 10));
+  events.Add(Event(esNoteOffPending, 60, 67, 10));
+  events.Add(Event(esNoteOnPending, 60, 72, 10));
+  events.RemoveTriggerEvents(60, esNoteOnPending);
+  EXPECT_EQ(events.Count(), 3);
+  EXPECT_EQ(NotesInOrder(events), (std::vector<int32_t>{64, 62, 67}));
+  EXPECT_EQ(NotesOfTrigger(events, 60), (std::vector<int32_t>{64, 67}));
+  EXPECT_EQ(NotesOfTrigger(events, 62), (std::vector<int32_t>{62}));
+  EXPECT_EQ(DrainDueOrder(events), (std::vector<int32_t>{62, 67})); // the sounding one is not due
+}
+
+TEST(EventQueue, DueOrderFollowsTimeThenTheOrderEventsBecamePending) {
+  TMidiEvents events;
+  const TMidiEvents::TSlot late = events.Add(Event(esNoteOnPending, 1, 1, 300));
+  events.Add(Event(esNoteOnPending, 2, 2, 100));
+  events.Add(Event(esNoteOnPending, 3, 3, 200));
+  const TMidiEvents::TSlot sounding = events.Add(Event(esSounding, 4, 4, 0));
+  events.Add(Event(esNoteOnPending, 5, 5, 100));
+  EXPECT_EQ(events[events.Earliest()].Note, 2);
+  // Releasing moves the sounding event into the due order; re-timing moves the late one forward.
+  events.SetState(sounding, esNoteOffPending, 150);
+  events.SetState(late, esNoteOnPending, 50);
+  EXPECT_EQ(DrainDueOrder(events), (std::vector<int32_t>{1, 2, 5, 4, 3}));
+  EXPECT_EQ(events.Count(), 0);
+}
+
+TEST(EventQueue, DueOrderSurvivesManyRandomChanges) {
+  TMidiEvents events(512);
+  std::vector<TMidiEvents::TSlot> live;
+  uint32_t state = 12345;
+  auto next = [&state](uint32_t range) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 8) % range;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    const uint32_t action = next(4);
+    if (action < 2 || live.empty()) {
+      const TMidiEvents::TSlot slot =
+          events.Add(Event(next(3) == 0 ? esSounding : esNoteOnPending, static_cast<int32_t>(next(128)), 0,
+                           static_cast<double>(next(1000))));
+      if (slot != TMidiEvents::None) {
+        live.push_back(slot);
+      }
+    } else if (action == 2) {
+      const std::size_t index = next(static_cast<uint32_t>(live.size()));
+      events.Remove(live[index]);
+      live.erase(live.begin() + static_cast<std::ptrdiff_t>(index));
+    } else {
+      events.SetState(live[next(static_cast<uint32_t>(live.size()))], esNoteOffPending,
+                      static_cast<double>(next(1000)));
+    }
+    // The earliest is the smallest pending time.
+    double smallest = 1e9;
+    for (const TMidiEvents::TSlot slot : live) {
+      if (events[slot].State != esSounding && events[slot].Time < smallest) {
+        smallest = events[slot].Time;
+      }
+    }
+    const TMidiEvents::TSlot earliest = events.Earliest();
+    ASSERT_EQ(earliest == TMidiEvents::None, smallest == 1e9);
+    if (earliest != TMidiEvents::None) {
+      ASSERT_EQ(events[earliest].Time, smallest);
+    }
+  }
+  EXPECT_EQ(events.Count(), static_cast<int32_t>(live.size()));
 }
 
 TEST(EventQueue, FullQueueRefusesNewEventsWithoutHarm) {
   TMidiEvents events(3);
-  EXPECT_TRUE(events.Add(EventState::NoteOnPending, 1, 0, 0, 1, 1, 0, 0));
-  EXPECT_TRUE(events.Add(EventState::NoteOnPending, 2, 0, 0, 2, 1, 0, 0));
-  EXPECT_TRUE(events.Add(EventState::NoteOnPending, 3, 0, 0, 3, 1, 0, 0));
-  EXPECT_FALSE(events.Add(EventState::NoteOnPending, 4, 0, 0, 4, 1, 0, 0));
+  const TMidiEvents::TSlot first = events.Add(Event(esNoteOnPending, 1, 1, 0));
+  EXPECT_NE(events.Add(Event(esNoteOnPending, 2, 2, 0)), TMidiEvents::None);
+  EXPECT_NE(events.Add(Event(esNoteOnPending, 3, 3, 0)), TMidiEvents::None);
+  EXPECT_EQ(events.Add(Event(esNoteOnPending, 4, 4, 0)), TMidiEvents::None);
+  EXPECT_EQ(events.Add(Event(esNoteOnPending, 200, 4, 0)), TMidiEvents::None); // no such trigger note
   EXPECT_EQ(events.Count(), 3);
-  EXPECT_EQ(events[2].Note, 3);
-  events.Delete(0);
-  events.Delete(7);
-  EXPECT_EQ(events[0].Note, 2);
-  EXPECT_TRUE(events.Add(EventState::NoteOnPending, 4, 0, 0, 4, 1, 0, 0));
+  events.Remove(first);
+  EXPECT_NE(events.Add(Event(esNoteOnPending, 4, 4, 0)), TMidiEvents::None);
+  EXPECT_EQ(NotesInOrder(events), (std::vector<int32_t>{2, 3, 4}));
+  events.Clear();
+  EXPECT_EQ(events.Count(), 0);
+  EXPECT_EQ(events.Earliest(), TMidiEvents::None);
   EXPECT_EQ(events.DefaultCapacity, 4096u);
 }
 

@@ -47,11 +47,23 @@ public:
     return Time;
   }
   float SampleRate() const override { return Rate; }
+  // Like the real module: at most BlockCap messages per processing call (CurrentBlock).
+  int32_t BlockCap = 1023;
   void QueueMidiMessage(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames) override {
+    CountBlock();
+    if (FBlockCount >= BlockCap) {
+      ++Lost;
+      return;
+    }
+    ++FBlockCount;
     if (FCount < OutputCapacity) {
       FSent[FCount++] = {status, data1, data2, deltaFrames, CurrentBlock};
     }
   }
+  int32_t OutputRoom() const override {
+    return FCountedBlock == CurrentBlock ? BlockCap - FBlockCount : BlockCap;
+  }
+  int32_t Lost = 0; // messages beyond the cap
   TMidiCCMode CCMode() const override { return Mode.load(); }
   void SetCCMode(TMidiCCMode mode) override { Mode.store(mode); }
   void SetEditorNeedsUpdate() override { ++EditorUpdates; }
@@ -62,8 +74,16 @@ public:
   void ClearSent() { FCount = 0; }
 
 private:
+  void CountBlock() {
+    if (FCountedBlock != CurrentBlock) {
+      FCountedBlock = CurrentBlock;
+      FBlockCount = 0;
+    }
+  }
   std::array<TSentMessage, OutputCapacity> FSent{};
   std::size_t FCount = 0;
+  int32_t FCountedBlock = -1;
+  int32_t FBlockCount = 0;
 };
 
 // The module as far as parameters go: set-by-name and the automated path run the plug-in's change
@@ -75,6 +95,7 @@ public:
   TTimeInfo GetTimeInfo() override { return {}; }
   float SampleRate() const override { return 44100.0f; }
   void QueueMidiMessage(uint8_t, uint8_t, uint8_t, int32_t) override {}
+  int32_t OutputRoom() const override { return 1023; }
   TMidiCCMode CCMode() const override { return FMode; }
   void SetCCMode(TMidiCCMode mode) override { FMode = mode; }
   void SetEditorNeedsUpdate() override {}
