@@ -6,10 +6,32 @@ TBlockInput::TBlockInput(std::size_t capacity)
 
 TBlockInput::~TBlockInput() = default;
 
+namespace {
+bool IsNoteOff(const TMidiInEvent& event) {
+  const int32_t kind = event.Data[0] & 0xF0;
+  return kind == 0x80 || (kind == 0x90 && (event.Data[2] & 0x7F) == 0);
+}
+} // namespace
+
 bool TBlockInput::Push(const TMidiInEvent& event) {
   if (FCount >= FCapacity) {
     ++FDropped;
-    return false;
+    if (!IsNoteOff(event)) {
+      return false;
+    }
+    // A lost note-off would leave a note on; a lost note-on or controller only goes unheard. The
+    // newest event of this call that is no note-off makes room.
+    std::size_t victim = FCount;
+    while (victim > FHead && !FItems[victim - 1].Timed && IsNoteOff(FItems[victim - 1].Event)) {
+      --victim;
+    }
+    if (victim == FHead || FItems[victim - 1].Timed) {
+      return false;
+    }
+    for (std::size_t i = victim; i < FCount; ++i) {
+      FItems[i - 1] = FItems[i];
+    }
+    --FCount;
   }
   FItems[FCount++] = {event, 0.0, false};
   return true;

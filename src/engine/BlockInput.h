@@ -17,8 +17,8 @@ struct TTimedInput {
 // The events the host delivered for the coming block, in list order, plus those an earlier block
 // could not pass on (its output list was full). The block handler times the new ones against the
 // block it now knows, sorts them by time (stable, so equal offsets keep list order) and takes them
-// from the front. Fixed capacity; a full buffer drops new events. Audio thread only; no allocation,
-// no locks.
+// from the front. Fixed capacity; when full, a note-off still gets in by dropping the newest other
+// event of the call, everything else is dropped. Audio thread only; no allocation, no locks.
 class TBlockInput {
 public:
   static constexpr std::size_t DefaultCapacity = 4096;
@@ -28,7 +28,7 @@ public:
   TBlockInput(const TBlockInput&) = delete;
   TBlockInput& operator=(const TBlockInput&) = delete;
 
-  // False when full (the event is dropped and counted).
+  // False when the event was dropped (counted, like the event a note-off displaced).
   bool Push(const TMidiInEvent& event);
   // Gives every untimed event its time (`timeOf(deltaFrames)`), then sorts the untimed part after
   // the waiting part by time. Waiting events keep their times: they are older than every new one.

@@ -11,6 +11,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -145,6 +147,13 @@ public:
     InfoTexts.push_back(text.empty() ? Sounding.BuildText() : text);
   }
 };
+
+// Readable failure messages: "90 3C 64 @10".
+inline void PrintTo(const TSentMessage& m, std::ostream* out) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%02X %02X %02X @%d", m.Status, m.Data1, m.Data2, m.Offset);
+  *out << text;
+}
 
 inline TSentMessage On(int32_t channel, int32_t note, int32_t velocity, int32_t offset) {
   return {static_cast<uint8_t>(0x90 + channel), static_cast<uint8_t>(note), static_cast<uint8_t>(velocity),
