@@ -125,11 +125,11 @@ void TVSTPlugin::EditorChanged() {
   FHost.SetEditorNeedsUpdate();
 }
 
-bool TVSTPlugin::HasTriggerEvents(int32_t note) const {
+bool TVSTPlugin::HasTriggerEvents(int32_t channel, int32_t note) const {
   for (TMidiEvents::TSlot slot = FEvents.FirstOfTrigger(note); slot != TMidiEvents::None;
        slot = FEvents.NextOfTrigger(slot)) {
     const TEventState state = FEvents[slot].State;
-    if (state == esNoteOnPending || state == esSounding) {
+    if (FEvents[slot].Channel == channel && (state == esNoteOnPending || state == esSounding)) {
       return true;
     }
   }
@@ -178,8 +178,8 @@ void TVSTPlugin::HandleInput(const TMidiInEvent& event, double time, int32_t off
     }
     // Inside the range the trigger is released; outside, a chord that started before the range
     // changed is still released so it cannot hang.
-    if (!outside || HasTriggerEvents(note)) {
-      NoteOffChord(note, time);
+    if (!outside || HasTriggerEvents(channel, note)) {
+      NoteOffChord(channel, note, time);
       if (FFeed.IsAttached()) {
         FFeed.ReleaseTrigger(note);
         FHost.SetEditorNeedsUpdate();
@@ -384,14 +384,15 @@ void TVSTPlugin::NoteOnChord(int32_t channel, int32_t note, int32_t velocity, do
   }
 }
 
-void TVSTPlugin::NoteOffChord(int32_t note, double time) {
+void TVSTPlugin::NoteOffChord(int32_t channel, int32_t note, double time) {
   const TNoteSetup& noteSetup = Setup.NoteSetup;
   const bool relativeTiming = noteSetup.RelativeTiming;
   int64_t endSum = 0;
   for (TMidiEvents::TSlot slot = FEvents.FirstOfTrigger(note); slot != TMidiEvents::None;
        slot = FEvents.NextOfTrigger(slot)) {
     const TMidiEvent& event = FEvents[slot];
-    if (event.State != esSounding) {
+    // A key is released on its own channel: the same key held on another channel keeps its chord.
+    if (event.State != esSounding || event.Channel != channel) {
       continue;
     }
     int64_t end = 0;
@@ -406,7 +407,7 @@ void TVSTPlugin::NoteOffChord(int32_t note, double time) {
     FEvents.SetState(slot, esNoteOffPending, time + DelaySamples(end));
   }
   // Chord notes that have not started yet never sound.
-  FEvents.RemoveTriggerEvents(note, esNoteOnPending);
+  FEvents.RemoveTriggerEvents(note, esNoteOnPending, channel);
   if (FFeed.IsAttached()) {
     FFeed.RemoveTrigger(note);
     EditorChanged();
@@ -439,7 +440,7 @@ void TVSTPlugin::RunPreviews() {
       break;
     case pvkStopTrigger:
       if (IsMidiValue(command.Note)) {
-        NoteOffChord(command.Note, FBlockPosition);
+        NoteOffChord(PreviewChannel, command.Note, FBlockPosition);
       }
       break;
     case pvkPlayNote:

@@ -93,7 +93,7 @@ private:
   };
 
   TRange RangeOf(int32_t note) const;
-  bool HasTriggerEvents(int32_t note) const;
+  bool HasTriggerEvents(int32_t channel, int32_t note) const;
 
   // Trigger handling, on the block's time line.
   void HandleInput(const TMidiInEvent& event, double time, int32_t offset);
@@ -101,7 +101,7 @@ private:
                    int32_t transpose);
   void AllNotesOff(int32_t channel, int32_t offset);
   void NoteOnChord(int32_t channel, int32_t note, int32_t velocity, double time);
-  void NoteOffChord(int32_t note, double time);
+  void NoteOffChord(int32_t channel, int32_t note, double time);
   TPositionList ChordPositions() const;
   int64_t ChordNoteStart(const TNoteSetupItem& item, int64_t& startSum) const;
   int32_t ChordNoteVelocity(const TNoteSetupItem& item, const TPositionList& positions, int32_t velocity,

@@ -110,11 +110,12 @@ void TMidiEvents::Remove(TSlot slot) {
   --FCount;
 }
 
-void TMidiEvents::RemoveTriggerEvents(int32_t triggerNote, TEventState state) {
+void TMidiEvents::RemoveTriggerEvents(int32_t triggerNote, TEventState state, int32_t channel) {
   TSlot slot = FirstOfTrigger(triggerNote);
   while (slot != None) {
     const TSlot next = NextOfTrigger(slot);
-    if (FItems[static_cast<std::size_t>(slot)].State == state) {
+    const TMidiEvent& event = FItems[static_cast<std::size_t>(slot)];
+    if (event.State == state && (channel < 0 || event.Channel == channel)) {
       Remove(slot);
     }
     slot = next;

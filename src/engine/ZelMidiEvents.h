@@ -55,8 +55,9 @@ public:
   // Moves an event to another state and due time; pending states take part in the due order.
   void SetState(TSlot slot, TEventState state, double time);
   void Remove(TSlot slot);
-  // Deletes every event of that trigger note in that state; the others keep their order.
-  void RemoveTriggerEvents(int32_t triggerNote, TEventState state);
+  // Deletes every event of that trigger note in that state (and on that channel, unless it is -1);
+  // the others keep their order.
+  void RemoveTriggerEvents(int32_t triggerNote, TEventState state, int32_t channel = -1);
   void Clear();
 
   // The pending event due first (smallest Time; among equal times the one pending first); None when

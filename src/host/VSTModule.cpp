@@ -708,5 +708,15 @@ void TVSTModule::SetParameterNormalised(int32_t index, float normalised) {
 }
 
 void TVSTModule::AutomateHost(int32_t index, float value) {
+  if (FAutomationHeld.load(std::memory_order_relaxed) > 0)
+    return;
   CallHost(audioMasterAutomate, index, 0, nullptr, ToNormalised(index, value));
+}
+
+void TVSTModule::ReleaseAutomation() {
+  if (FAutomationHeld.fetch_sub(1, std::memory_order_relaxed) != 1)
+    return;
+  for (int32_t index = 0; index < ParameterCount(); ++index)
+    if (FParameters[index].CanBeAutomated)
+      AutomateHost(index, GetParameterValue(index));
 }

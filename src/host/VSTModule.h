@@ -114,8 +114,13 @@ public:
   void SetParameterAutomated(int32_t index, float value);
   // The host's set-parameter: normalised value, no automate call back. Any thread.
   void SetParameterNormalised(int32_t index, float normalised);
-  // Sends audioMasterAutomate for a parameter with a value in its own units, nothing else.
+  // Sends audioMasterAutomate for a parameter with a value in its own units, nothing else; nothing
+  // while automation is held.
   void AutomateHost(int32_t index, float value);
+  // A state load holds the automate calls its resets and values make (they nest); the last release
+  // tells the host each automatable parameter's value once. User-interface thread.
+  void HoldAutomation() { FAutomationHeld.fetch_add(1, std::memory_order_relaxed); }
+  void ReleaseAutomation();
 
   // The open editor window, or null. User-interface thread.
   TModuleEditor* Editor() const { return FEditor.get(); }
@@ -190,6 +195,9 @@ private:
   std::vector<uint8_t> FBankStream;
 
   std::vector<TParameterDefinition> FParameters;
+  // Relaxed: a lone counter; an automate call from the audio thread (a mapped controller) during a
+  // load is held back too, and the release round carries its value.
+  std::atomic<int32_t> FAutomationHeld{0};
 
   // The audio thread sets it; effEditIdle takes it (acquire/release so that the editor sees what
   // the setter wrote before raising it).

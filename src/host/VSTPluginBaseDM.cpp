@@ -19,6 +19,18 @@ constexpr const char* SavePresetSentence = "Error saving preset.";
 constexpr const char* LoadSkinCaption = "Load Skin";
 constexpr const char* LoadSkinSentence = "Error loading skin.";
 
+// Holds the module's automate calls for the life of a load.
+class TAutomationHold {
+public:
+  explicit TAutomationHold(TVSTModule& module) : FModule(module) { FModule.HoldAutomation(); }
+  ~TAutomationHold() { FModule.ReleaseAutomation(); }
+  TAutomationHold(const TAutomationHold&) = delete;
+  TAutomationHold& operator=(const TAutomationHold&) = delete;
+
+private:
+  TVSTModule& FModule;
+};
+
 } // namespace
 
 TVSTPluginBase::TVSTPluginBase(const TPluginFactory& factory, TModuleIdentity identity)
@@ -168,6 +180,8 @@ bool TVSTPluginBase::StoreToChunk(TMemoryStreamChunk& chunk, TUiOwner owner) {
 }
 
 bool TVSTPluginBase::LoadFromChunk(TMemoryStreamChunk& chunk, bool checkPresetFile, TUiOwner owner) {
+  // The reset and the loaded values reach the host as one automate call per parameter.
+  TAutomationHold hold(*this);
   bool loaded = true;
   try {
     ResetToDefaults();
@@ -292,6 +306,7 @@ void TVSTPluginBase::VSTModuleStoreChunk(std::vector<uint8_t>& programStream) {
 void TVSTPluginBase::VSTModuleLoadChunk(const std::vector<uint8_t>& programStream) {
   if (programStream.size() <= TMemoryStreamChunk::HeaderSize)
     return;
+  TAutomationHold hold(*this);
   TMemoryStreamChunk chunk;
   try {
     chunk.ReadFromStream(programStream.data(), programStream.size());
@@ -307,6 +322,7 @@ void TVSTPluginBase::VSTModuleLoadChunk(const std::vector<uint8_t>& programStrea
 }
 
 void TVSTPluginBase::VSTModuleRejectChunk(const std::string& errorText) {
+  TAutomationHold hold(*this);
   ParameterValues.ResetAll();
   ShowErrorMessage(nullptr, LoadPresetSentence, errorText, LoadPresetCaption);
 }

@@ -212,6 +212,20 @@ TEST_F(EngineLoad, SuspendEndsEverythingAtTheFirstBlockAfterTheResume) {
   ExpectClean();
 }
 
+// Mended: a release ended the chords of that key on every channel.
+TEST_F(EngineLoad, ReleasingAKeyOnOneChannelKeepsTheSameKeyHeldOnAnother) {
+  SetChord(0, {0, 4});
+  Plugin.Setup.NoteSetup[1].Start = 50;
+  NoteOn(60, 100, 0, 5);
+  NoteOn(60, 90, 0, 6);
+  EXPECT_EQ(CheckedBlock(512), (std::vector<TSentMessage>{On(5, 60, 100, 0), On(6, 60, 90, 0)}));
+  NoteOff(60, 0, 5); // channel 5's 64 never starts; channel 6's does
+  EXPECT_EQ(CheckedBlock(4096), (std::vector<TSentMessage>{Off(5, 60, 100, 0), On(6, 64, 90, 2205 - 512)}));
+  NoteOff(60, 0, 6);
+  EXPECT_EQ(CheckedBlock(512), (std::vector<TSentMessage>{Off(6, 60, 90, 0), Off(6, 64, 90, 0)}));
+  ExpectClean();
+}
+
 TEST_F(EngineLoad, TransportStopKeepsTheRulesForHeldAndReleasingNotes) {
   SetChord(0, {0, 4});
   Plugin.Setup.NoteSetup[0].End = 500;
