@@ -126,9 +126,8 @@ TEST_F(PluginLoad, SuspendAndResumeLeaveNothingSounding) {
 
 // Mended: a bank chunk loaded its one program twice, and each load reset the stored values twice.
 TEST_F(PluginLoad, ChunkLoadsMakeOneRoundOfAutomateCalls) {
-  const auto program = ContainerOf([](TVSTPluginBase& module, TVSTPlugin&) {
-    module.SetParameterByName("Note3 End", 250.0f);
-  });
+  const auto program = ContainerOf(
+      [](TVSTPluginBase& module, TVSTPlugin&) { module.SetParameterByName("Note3 End", 250.0f); });
   auto callsPerParameter = [this]() {
     std::map<int32_t, int32_t> calls;
     for (const TAutomateCall& call : Host.Automations)
