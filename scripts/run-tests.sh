@@ -12,6 +12,8 @@ cmake --preset ci >/dev/null
 cmake --build --preset ci -j "$jobs"
 echo "== tests"
 ctest --preset ci -j "$jobs"
+echo "== engine benchmark ratios (linearity only, never absolute times)"
+bash scripts/check-bench-ratios.sh build/ci/bench/triaxo_bench
 
 echo "== ThreadSanitizer stress tests"
 cmake --preset tsan >/dev/null

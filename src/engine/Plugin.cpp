@@ -66,9 +66,6 @@ TVSTPlugin::TEngineView TVSTPlugin::View() const {
   view.SampleCounter = FSampleCounter;
   view.WasPlaying = FWasPlaying;
   view.QueuedEvents = FEvents.Count();
-  for (TMidiEvents::TSlot slot = FEvents.First(); slot != TMidiEvents::None; slot = FEvents.Next(slot)) {
-    view.PendingNoteOns += FEvents[slot].State == esNoteOnPending ? 1 : 0;
-  }
   view.SoundingNotes = FLedger.SoundingCount();
   view.WaitingInput = static_cast<int32_t>(FInput.Waiting());
   return view;
@@ -465,7 +462,15 @@ void TVSTPlugin::RunPreviews() {
 // ---- Block processing
 
 bool TVSTPlugin::DueOffset(double time, int32_t frames, int32_t& offset) const {
-  const double rounded = RoundHalfEven(time - FBlockPosition);
+  const double sinceStart = time - FBlockPosition;
+  if (sinceStart <= 0.5) { // rounds to the block start or before it (halves to even)
+    offset = 0;
+    return frames > 0;
+  }
+  if (!(sinceStart < frames + 0.5)) { // rounds to the block end or later; also refuses NaN
+    return false;
+  }
+  const double rounded = RoundHalfEven(sinceStart);
   if (!(rounded < frames)) { // also refuses NaN
     return false;
   }

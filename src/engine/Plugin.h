@@ -61,10 +61,9 @@ public:
     double PreviousBlockPosition = 0.0;
     uint32_t SampleCounter = 0;
     bool WasPlaying = false;
-    int32_t QueuedEvents = 0;   // chord notes pending, sounding or releasing
-    int32_t PendingNoteOns = 0; // of those, not started yet
-    int32_t SoundingNotes = 0;  // channel and pitch pairs the plug-in has on
-    int32_t WaitingInput = 0;   // incoming events kept for a later block
+    int32_t QueuedEvents = 0;  // chord notes pending, sounding or releasing
+    int32_t SoundingNotes = 0; // channel and pitch pairs the plug-in has on
+    int32_t WaitingInput = 0;  // incoming events kept for a later block
   };
   TEngineView View() const;
 

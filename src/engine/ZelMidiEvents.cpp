@@ -2,7 +2,7 @@
 #include "engine/ZelMidiEvents.h"
 
 TMidiEvents::TMidiEvents(std::size_t capacity)
-    : FItems(new TMidiEvent[capacity]), FLinks(new TLinks[capacity]), FHeap(new TSlot[capacity]),
+    : FItems(new TMidiEvent[capacity]), FLinks(new TLinks[capacity]), FHeap(new THeapEntry[capacity]),
       FCapacity(capacity) {
   Clear();
 }
@@ -124,59 +124,50 @@ void TMidiEvents::RemoveTriggerEvents(int32_t triggerNote, TEventState state, in
 
 // ---- Due order
 
-bool TMidiEvents::DueBefore(TSlot a, TSlot b) const {
-  const double ta = FItems[static_cast<std::size_t>(a)].Time;
-  const double tb = FItems[static_cast<std::size_t>(b)].Time;
-  if (ta != tb) {
-    return ta < tb;
-  }
-  return FLinks[static_cast<std::size_t>(a)].Sequence < FLinks[static_cast<std::size_t>(b)].Sequence;
-}
-
-void TMidiEvents::HeapPlace(int32_t index, TSlot slot) {
-  FHeap[static_cast<std::size_t>(index)] = slot;
-  FLinks[static_cast<std::size_t>(slot)].HeapIndex = index;
+void TMidiEvents::HeapPlace(int32_t index, const THeapEntry& entry) {
+  FHeap[static_cast<std::size_t>(index)] = entry;
+  FLinks[static_cast<std::size_t>(entry.Slot)].HeapIndex = index;
 }
 
 void TMidiEvents::SiftUp(int32_t index) {
-  const TSlot slot = FHeap[static_cast<std::size_t>(index)];
+  const THeapEntry entry = FHeap[static_cast<std::size_t>(index)];
   while (index > 0) {
-    const int32_t parent = (index - 1) / 2;
-    const TSlot above = FHeap[static_cast<std::size_t>(parent)];
-    if (!DueBefore(slot, above)) {
+    const int32_t parent = (index - 1) / Arity;
+    if (!DueBefore(entry, FHeap[static_cast<std::size_t>(parent)])) {
       break;
     }
-    HeapPlace(index, above);
+    HeapPlace(index, FHeap[static_cast<std::size_t>(parent)]);
     index = parent;
   }
-  HeapPlace(index, slot);
+  HeapPlace(index, entry);
 }
 
 void TMidiEvents::SiftDown(int32_t index) {
-  const TSlot slot = FHeap[static_cast<std::size_t>(index)];
+  const THeapEntry entry = FHeap[static_cast<std::size_t>(index)];
   for (;;) {
-    const int32_t left = 2 * index + 1;
-    if (left >= FHeapCount) {
+    const int32_t first = Arity * index + 1;
+    if (first >= FHeapCount) {
       break;
     }
-    int32_t child = left;
-    if (left + 1 < FHeapCount &&
-        DueBefore(FHeap[static_cast<std::size_t>(left + 1)], FHeap[static_cast<std::size_t>(left)])) {
-      child = left + 1;
+    const int32_t last = first + Arity < FHeapCount ? first + Arity : FHeapCount;
+    int32_t child = first;
+    for (int32_t c = first + 1; c < last; ++c) {
+      if (DueBefore(FHeap[static_cast<std::size_t>(c)], FHeap[static_cast<std::size_t>(child)])) {
+        child = c;
+      }
     }
-    const TSlot below = FHeap[static_cast<std::size_t>(child)];
-    if (!DueBefore(below, slot)) {
+    if (!DueBefore(FHeap[static_cast<std::size_t>(child)], entry)) {
       break;
     }
-    HeapPlace(index, below);
+    HeapPlace(index, FHeap[static_cast<std::size_t>(child)]);
     index = child;
   }
-  HeapPlace(index, slot);
+  HeapPlace(index, entry);
 }
 
 void TMidiEvents::HeapInsert(TSlot slot) {
-  FLinks[static_cast<std::size_t>(slot)].Sequence = FSequence++;
-  HeapPlace(FHeapCount, slot);
+  FHeap[static_cast<std::size_t>(FHeapCount)] = {FItems[static_cast<std::size_t>(slot)].Time, FSequence++,
+                                                 slot};
   ++FHeapCount;
   SiftUp(FHeapCount - 1);
 }
@@ -189,14 +180,14 @@ void TMidiEvents::HeapErase(TSlot slot) {
     return;
   }
   // The last entry fills the gap and moves whichever way restores the order.
-  const TSlot moved = FHeap[static_cast<std::size_t>(FHeapCount)];
+  const THeapEntry moved = FHeap[static_cast<std::size_t>(FHeapCount)];
   HeapPlace(index, moved);
   SiftUp(index);
-  SiftDown(FLinks[static_cast<std::size_t>(moved)].HeapIndex);
+  SiftDown(FLinks[static_cast<std::size_t>(moved.Slot)].HeapIndex);
 }
 
 void TMidiEvents::RebuildHeap() {
-  for (int32_t i = FHeapCount / 2; i > 0; --i) {
+  for (int32_t i = (FHeapCount + Arity - 2) / Arity; i > 0; --i) {
     SiftDown(i - 1);
   }
 }

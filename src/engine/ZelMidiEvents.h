@@ -29,8 +29,9 @@ struct TMidiEvent {
 // and go, so that no operation walks the whole queue:
 // - insertion order over all events (transport changes walk it),
 // - insertion order per trigger note (a release walks only its trigger's events),
-// - due order over the pending events (note-on and note-off pending): a binary heap on (Time, the
-//   order in which they became pending), so the block handler reads the earliest due event at once.
+// - due order over the pending events (note-on and note-off pending): a 4-ary heap on (Time, the
+//   order in which they became pending), so the block handler reads the earliest due event at once
+//   and takes it in O(log n); four children per node halve the depth of a binary heap.
 // Audio thread only after construction; no allocation, no locks.
 class TMidiEvents {
 public:
@@ -62,7 +63,7 @@ public:
 
   // The pending event due first (smallest Time; among equal times the one pending first); None when
   // nothing is pending.
-  TSlot Earliest() const { return FHeapCount > 0 ? FHeap[0] : None; }
+  TSlot Earliest() const { return FHeapCount > 0 ? FHeap[0].Slot : None; }
 
   // Insertion order: First, then Next until None.
   TSlot First() const { return FFirst; }
@@ -82,21 +83,29 @@ private:
     TSlot TriggerPrev = None;
     TSlot TriggerNext = None;
     int32_t HeapIndex = -1; // -1 while not pending
-    uint64_t Sequence = 0;  // when it became pending: ties of equal times go in this order
+  };
+  // The due order keeps its keys with it, so that ordering never reads the events themselves.
+  struct THeapEntry {
+    double Time = 0.0;
+    uint64_t Sequence = 0; // when it became pending: ties of equal times go in this order
+    TSlot Slot = None;
   };
 
   static bool IsPending(TEventState state) { return state == esNoteOnPending || state == esNoteOffPending; }
-  bool DueBefore(TSlot a, TSlot b) const;
+  static constexpr int32_t Arity = 4;
+  static bool DueBefore(const THeapEntry& a, const THeapEntry& b) {
+    return a.Time < b.Time || (a.Time == b.Time && a.Sequence < b.Sequence);
+  }
   void HeapInsert(TSlot slot);
   void HeapErase(TSlot slot);
   void SiftUp(int32_t index);
   void SiftDown(int32_t index);
-  void HeapPlace(int32_t index, TSlot slot);
+  void HeapPlace(int32_t index, const THeapEntry& entry);
   void RebuildHeap();
 
   std::unique_ptr<TMidiEvent[]> FItems;
   std::unique_ptr<TLinks[]> FLinks;
-  std::unique_ptr<TSlot[]> FHeap;
+  std::unique_ptr<THeapEntry[]> FHeap;
   TSlot FTriggerFirst[TriggerNotes];
   TSlot FTriggerLast[TriggerNotes];
   std::size_t FCapacity;
@@ -109,11 +118,11 @@ private:
 };
 
 template <typename TRetime> void TMidiEvents::RetimePending(TRetime retime) {
-  for (TSlot slot = FFirst; slot != None; slot = Next(slot)) {
-    TMidiEvent& event = FItems[static_cast<std::size_t>(slot)];
-    if (IsPending(event.State)) {
-      event.Time = retime(slot, static_cast<const TMidiEvent&>(event));
-    }
+  for (int32_t i = 0; i < FHeapCount; ++i) {
+    THeapEntry& entry = FHeap[static_cast<std::size_t>(i)];
+    TMidiEvent& event = FItems[static_cast<std::size_t>(entry.Slot)];
+    event.Time = retime(entry.Slot, static_cast<const TMidiEvent&>(event));
+    entry.Time = event.Time;
   }
   RebuildHeap();
 }
