@@ -53,12 +53,10 @@ void TChordNote::SetPosition(int32_t position) {
 
 // ---- TChordNotes
 
-TChordNotes::TChordNotes(TTriggerItem& trigger) : FTrigger(&trigger), FPublished(new TChordSnapshot) {}
+TChordNotes::TChordNotes(TTriggerItem& trigger) : FTrigger(&trigger) {}
 
-TChordNotes::~TChordNotes() {
-  // The module destroys its setup only after the audio thread has stopped calling it.
-  delete FPublished.load(std::memory_order_acquire);
-}
+// The module destroys its setup only after the audio thread has stopped calling it.
+TChordNotes::~TChordNotes() = default;
 
 TChordNote& TChordNotes::Add() {
   FItems.push_back(std::unique_ptr<TChordNote>(new TChordNote(*this)));
@@ -179,41 +177,19 @@ void TChordNotes::Changed() {
 }
 
 void TChordNotes::Publish() {
-  auto* fresh = new TChordSnapshot;
+  auto fresh = std::make_unique<TChordSnapshot>();
   fresh->Notes.reserve(FItems.size());
   for (const auto& item : FItems) {
     fresh->Notes.push_back({item->FNote, item->FPosition});
   }
-  TChordSnapshot* current = FPublished.load(std::memory_order_relaxed);
-  for (;;) {
-    if (current == nullptr) {
-      // The audio thread is reading the chord right now; it puts the snapshot back within a few
-      // microseconds.
-      std::this_thread::yield();
-      current = FPublished.load(std::memory_order_relaxed);
-      continue;
-    }
-    // acq_rel: release makes the new snapshot's contents visible to the reader's acquire exchange;
-    // acquire orders the reader's last use of the old snapshot (its release store) before the delete.
-    if (FPublished.compare_exchange_weak(current, fresh, std::memory_order_acq_rel,
-                                         std::memory_order_relaxed)) {
-      delete current;
-      return;
-    }
-  }
+  FPublished.Publish(std::move(fresh));
 }
 
 // ---- TChordReader
 
-TChordReader::TChordReader(const TChordNotes& chord) noexcept
-    : FChord(chord), FSnapshot(chord.FPublished.exchange(nullptr, std::memory_order_acquire)) {}
+TChordReader::TChordReader(const TChordNotes& chord) noexcept : FReader(chord.FPublished) {}
 
-TChordReader::~TChordReader() {
-  if (FSnapshot != nullptr) {
-    // release: the reads above happen before the publisher may free this snapshot.
-    FChord.FPublished.store(FSnapshot, std::memory_order_release);
-  }
-}
+TChordReader::~TChordReader() = default;
 
 // ---- TTriggerItem / TTriggers
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/Relaxed.h"
+#include "engine/SnapshotSlot.h"
 
 #include <array>
 #include <atomic>
@@ -137,9 +138,8 @@ private:
   std::vector<std::unique_ptr<TChordNote>> FItems;
   int32_t FUpdateCount = 0;
   bool FChangedInUpdate = false;
-  // The published snapshot. The audio thread takes it with exchange(nullptr) and puts it back; the
-  // publisher swaps only a non-null pointer, so it never frees a snapshot that is being read.
-  mutable std::atomic<TChordSnapshot*> FPublished;
+  // The published snapshot, read by the audio thread (TChordReader).
+  TSnapshotSlot<TChordSnapshot> FPublished;
 };
 
 // Audio thread; no allocation, no locks: wait-free read access to a chord's current snapshot for the
@@ -151,14 +151,13 @@ public:
   TChordReader(const TChordReader&) = delete;
   TChordReader& operator=(const TChordReader&) = delete;
 
-  int32_t Count() const noexcept { return FSnapshot ? static_cast<int32_t>(FSnapshot->Notes.size()) : 0; }
+  int32_t Count() const noexcept { return FReader ? static_cast<int32_t>(FReader->Notes.size()) : 0; }
   const TChordSnapshotNote& operator[](int32_t index) const noexcept {
-    return FSnapshot->Notes[static_cast<std::size_t>(index)];
+    return FReader->Notes[static_cast<std::size_t>(index)];
   }
 
 private:
-  const TChordNotes& FChord;
-  TChordSnapshot* FSnapshot;
+  TSnapshotSlot<TChordSnapshot>::TReader FReader;
 };
 
 // One trigger: the pitch class it plays as root (Key, -1 = not a trigger), its chord and its name.

@@ -28,11 +28,9 @@ void TMidiCCList::Delete(int32_t index) {
     FItems.erase(FItems.begin() + index);
 }
 
-TMidiCCHandler::TMidiCCHandler(TMidiCCTarget& target) : FTarget(target), FSnapshot(new TSnapshot) {}
+TMidiCCHandler::TMidiCCHandler(TMidiCCTarget& target) : FTarget(target) {}
 
-TMidiCCHandler::~TMidiCCHandler() {
-  delete FSnapshot.load(std::memory_order_acquire);
-}
+TMidiCCHandler::~TMidiCCHandler() = default;
 
 void TMidiCCHandler::Publish(const TMidiCCList& list, const TResolver& resolve) {
   auto fresh = std::make_unique<TSnapshot>();
@@ -44,21 +42,7 @@ void TMidiCCHandler::Publish(const TMidiCCList& list, const TResolver& resolve) 
       fresh->Items.push_back(assignment);
     }
   }
-  TSnapshot* replacement = fresh.release();
-  for (;;) {
-    TSnapshot* current = FSnapshot.load(std::memory_order_acquire);
-    if (current == nullptr) {
-      // The audio thread is reading it; it puts it back within one event.
-      std::this_thread::yield();
-      continue;
-    }
-    // acq_rel: the audio thread's acquire exchange must see the new snapshot's items.
-    if (FSnapshot.compare_exchange_weak(current, replacement, std::memory_order_acq_rel,
-                                        std::memory_order_acquire)) {
-      delete current;
-      return;
-    }
-  }
+  FSnapshot.Publish(std::move(fresh));
 }
 
 void TMidiCCHandler::SetMode(TMidiCCMode mode) {
@@ -90,12 +74,11 @@ void TMidiCCHandler::ProcessMidi(const TMidiInEvent& event) {
     return;
   }
 
-  TSnapshot* snapshot = FSnapshot.exchange(nullptr, std::memory_order_acquire);
-  if (snapshot == nullptr)
+  const TSnapshotSlot<TSnapshot>::TReader snapshot(FSnapshot);
+  if (!snapshot)
     return;
   for (const TMidiCCAssignment& assignment : snapshot->Items)
     if (assignment.CCNumber == number)
       FTarget.SetParameterAutomated(assignment.ParameterIndex,
                                     MapValue(assignment.Min, assignment.Max, value));
-  FSnapshot.store(snapshot, std::memory_order_release);
 }

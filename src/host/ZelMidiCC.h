@@ -3,6 +3,7 @@
 
 #include "engine/PluginHandlers.h"
 #include "engine/PluginHost.h"
+#include "engine/SnapshotSlot.h"
 
 #include <atomic>
 #include <cstdint>
@@ -95,9 +96,8 @@ private:
   };
 
   TMidiCCTarget& FTarget;
-  // The audio thread takes the snapshot with exchange(nullptr) and puts it back; the publisher only
-  // swaps a snapshot that is in place, so it never frees one that is being read.
-  std::atomic<TSnapshot*> FSnapshot;
+  // Read by the audio thread, published by the user-interface thread.
+  TSnapshotSlot<TSnapshot> FSnapshot;
   // A lone mode value; nothing else is published with it.
   std::atomic<TMidiCCMode> FMode{ccmNone};
   std::atomic<bool> FArmed{false};
