@@ -53,13 +53,15 @@ TEST(SnapshotSlot, PublishingWhileAnotherThreadReadsNeverShowsAMixedOrFreedSnaps
       reads.fetch_add(1, std::memory_order_relaxed);
     }
   });
-  for (int64_t value = 1; value <= 20000; ++value) {
-    slot.Publish(std::make_unique<TFilled>(value));
+  // Publishes until the reader has taken part for a while (it may start late on a busy machine).
+  int64_t value = 0;
+  while ((value < 20000 || reads.load(std::memory_order_relaxed) < 1000) && value < 50000000) {
+    slot.Publish(std::make_unique<TFilled>(++value));
   }
   done.store(true, std::memory_order_release);
   reader.join();
   EXPECT_EQ(mixed.load(), 0);
   EXPECT_GT(reads.load(), 0);
   const TSnapshotSlot<TFilled>::TReader last(slot);
-  EXPECT_EQ(last->Values[0], 20000);
+  EXPECT_EQ(last->Values[0], value);
 }
