@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every target with warnings as errors, and runs all suites:
 # unit and host-level tests, the ThreadSanitizer stress tests, the same suites under AddressSanitizer
-# and UndefinedBehaviorSanitizer, and the end-to-end checks.
+# and UndefinedBehaviorSanitizer, the fuzz targets, and the end-to-end checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +23,9 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer (unit, host-level and too
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+
+echo "== Fuzz targets (a minute each)"
+bash scripts/run-fuzz.sh 60
 
 echo "== Ardour end-to-end scenarios (the plug-in binary inside Ardour 7, headless)"
 bash scripts/install-deps.sh ardour
