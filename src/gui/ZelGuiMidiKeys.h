@@ -11,7 +11,7 @@ public:
   // Text drawn on a key after it was painted; the font colour is already set.
   using TDrawKeyEvent = std::function<void(TObject* sender, const TGuiSingleKey& key, juce::Graphics& g)>;
   // A double click anywhere on the control: button, shift state and position.
-  using TMouseOnKeyEvent =
+  using TDblClickEvent =
       std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 
   TZelGuiMidiKeys();
@@ -22,7 +22,7 @@ public:
   // Before the popup menu opens on a right-click, with the click's position; a handler that sets
   // handled keeps the menu closed.
   std::function<void(TObject* sender, int x, int y, bool& handled)> OnContextPopup;
-  TMouseOnKeyEvent OnDblClick;
+  TDblClickEvent OnDblClick;
   juce::Font KeyFont;
   TZelPopupMenu* PopupMenu = nullptr;
 

@@ -208,24 +208,6 @@ TEST(TriggerRoots, ClearForgetsRootNameAndNotesAndANewRootKeepsNotesOfARootlessT
   EXPECT_EQ(f.Notices, notices);
 }
 
-TEST(ChordKeyboardEdits, NotesTakeTheFirstFreePositionAndPositionsAreClamped) {
-  TEditFixture f;
-  f.Setup.Triggers.Selected = 4;
-  for (int32_t note : {4, 7, 11, 16, 19, 23}) {
-    f.Edits.AddChordNote(note);
-  }
-  EXPECT_EQ(PositionsOf(f.Setup.Triggers[4]), (std::vector<int32_t>{0, 1, 2, 3, 4, 4}));
-  f.Edits.RemoveChordNote(7);
-  f.Edits.AddChordNote(-5);
-  EXPECT_EQ(f.Setup.Triggers[4].Notes[f.Setup.Triggers[4].Notes.IndexOfNote(-5)].Position(), 1);
-  EXPECT_TRUE(f.Edits.SetNotePosition(4, 9));
-  EXPECT_EQ(f.Setup.Triggers[4].Notes[0].Position(), 4);
-  EXPECT_FALSE(f.Edits.SetNotePosition(8, 2));
-  f.Edits.SetChordName(4, "  Chord ID  ");
-  EXPECT_EQ(f.Setup.Triggers[4].Name(), "Chord ");
-  EXPECT_EQ(f.Notices, 10);
-}
-
 TEST(Suggestions, DMinorChordsFitTheDefaultRootsAndTwoNoteChordsNeverDo) {
   TTriaxoSetup setup;
   setup.Triggers.Selected = 2;

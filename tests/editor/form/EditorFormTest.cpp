@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -276,11 +275,4 @@ TEST_F(EditorForm, ApplyRebuildsTheTriggersOnlyOnYes) {
   EXPECT_EQ(Form->btnScaleTemplate.ItemValue, 0);
   EXPECT_EQ(Form->btnTonic.ItemValue, 2);
   EXPECT_TRUE(Form->chkEasyMode.Checked());
-}
-
-TEST_F(EditorForm, LibraryFilesAreWrittenIntoTheDataFolder) {
-  EXPECT_TRUE(std::filesystem::exists(Module->DataFolder() + "Chords.txt"));
-  EXPECT_TRUE(std::filesystem::exists(Module->DataFolder() + "Scale Templates.txt"));
-  EXPECT_EQ(Form->ChordLines().Count(), 66);
-  EXPECT_EQ(Form->TemplateLines().Count(), 52);
 }
