@@ -1,6 +1,6 @@
 // triaxo-fuzz-seeds: writes the fuzz targets' starting corpora with the project's own writers.
 // Usage: triaxo-fuzz-seeds <corpus folder> [bundled example preset...]
-// Makes <folder>/chunk, preset, settings and stream, one file per seed.
+// Makes <folder>/chunk, preset, settings, stream and textfiles, one file per seed.
 #include "FuzzSupport.h"
 #include "engine/Plugin.h"
 #include "engine/TaggedStream.h"
@@ -8,6 +8,9 @@
 #include "host/PlatformServices.h"
 #include "host/SettingsStore.h"
 #include "host/VSTPluginBaseDM.h"
+#if defined(TRIAXO_FUZZ_TEXT_FILES)
+#include "editor/FileSetup.h"
+#endif
 
 #include <cstdio>
 #include <exception>
@@ -162,6 +165,21 @@ int main(int argc, char** argv) {
     const std::string plain = SettingsText({});
     const std::string withOthers =
         SettingsText({{"Window", "Left", "120"}, {"Config", "Extra", "kept"}, {"Config", "Style", "9"}});
+#if defined(TRIAXO_FUZZ_TEXT_FILES)
+    // The built-in texts as they are written, as Windows-1252 and as UTF-16 with a byte-order mark.
+    for (const auto& [selector, name] :
+         {std::pair<uint8_t, std::string_view>{0, TFileSetupHolder::ChordsFileName},
+          {1, TFileSetupHolder::ScaleTemplatesFileName}}) {
+      const std::string text = TFileSetupHolder::DefaultText(name);
+      Write(root / "textfiles", std::string(name), WithSelector(selector, TBytes(text.begin(), text.end())));
+      TBytes wide{0xFF, 0xFE};
+      for (unsigned char c : text) {
+        wide.push_back(c);
+        wide.push_back(0);
+      }
+      Write(root / "textfiles", std::string(name) + ".utf16", WithSelector(selector, wide));
+    }
+#endif
     Write(root / "settings", "saved", TBytes(plain.begin(), plain.end()));
     Write(root / "settings", "with-other-entries", TBytes(withOthers.begin(), withOthers.end()));
     return 0;

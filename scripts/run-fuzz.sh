@@ -20,11 +20,14 @@ corpus="$fuzz/corpus"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 failed=0
-for target in chunk preset settings stream; do
+targets=(chunk preset settings stream)
+[ -x "$fuzz/triaxo-fuzz-textfiles" ] && targets+=(textfiles)
+for target in "${targets[@]}"; do
   dict=()
   case "$target" in
     chunk | preset | stream) dict=(-dict=fuzz/tagged-stream.dict) ;;
     settings) dict=(-dict=fuzz/settings.dict) ;;
+    textfiles) dict=(-dict=fuzz/text-files.dict) ;;
   esac
   findings="$fuzz/findings/$target"
   mkdir -p "$findings" "$corpus/$target"
