@@ -76,6 +76,15 @@ TBytes ChordState(bool randomTiming = false) {
   });
 }
 
+// A bank block: the program's byte count as claimed (little-endian), then the program's bytes.
+TBytes BankOf(const TBytes& program, uint32_t claimed) {
+  TBytes bank(4 + program.size());
+  for (std::size_t i = 0; i < 4; ++i)
+    bank[i] = static_cast<uint8_t>(claimed >> (8 * i));
+  std::copy(program.begin(), program.end(), bank.begin() + 4);
+  return bank;
+}
+
 int32_t NoteOnsOf(const std::vector<TCapturedEvent>& events) {
   int32_t count = 0;
   for (const auto& event : events)
@@ -256,12 +265,7 @@ TEST_F(HostileHost, ChunkSizesThatLieAreRefusedWithoutReadingPastTheData) {
     TBytes cut(state.begin(), state.begin() + static_cast<std::ptrdiff_t>(length));
     const TGuardedData program(cut);
     Host.Dispatch(effSetChunk, 1, program.Size(), program.Data());
-    TBytes bank{0, 0, 0, 0};
-    const auto claimed = static_cast<uint32_t>(state.size());
-    for (int i = 0; i < 4; ++i)
-      bank[static_cast<std::size_t>(i)] = static_cast<uint8_t>(claimed >> (8 * i));
-    bank.insert(bank.end(), cut.begin(), cut.end());
-    const TGuardedData bankData(bank);
+    const TGuardedData bankData(BankOf(cut, static_cast<uint32_t>(state.size())));
     Host.Dispatch(effSetChunk, 0, bankData.Size(), bankData.Data());
   }
   // The host's byte count covers more than the container: the container is read, the rest ignored.
@@ -468,11 +472,7 @@ TEST(HostileHostThreads, BankLoadsDamagedChunksAndParametersRunConcurrentlyWithP
   TTestVstHost host;
   ASSERT_NE(host.Open(44100.0f, 128), nullptr);
   const TBytes chords = ChordState(true);
-  TBytes bank{0, 0, 0, 0};
-  const auto size = static_cast<uint32_t>(chords.size());
-  for (int i = 0; i < 4; ++i)
-    bank[static_cast<std::size_t>(i)] = static_cast<uint8_t>(size >> (8 * i));
-  bank.insert(bank.end(), chords.begin(), chords.end());
+  const TBytes bank = BankOf(chords, static_cast<uint32_t>(chords.size()));
   TBytes damaged = chords;
   damaged.resize(chords.size() / 2);
 
