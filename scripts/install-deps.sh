@@ -12,7 +12,8 @@ for group in "${groups[@]}"; do
   case "$group" in
     core)
       packages+=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-                 libsimpleini-dev juce-modules-source-data xdg-user-dirs) ;;
+                 libsimpleini-dev juce-modules-source-data xdg-user-dirs
+                 clang libclang-rt-14-dev clang-format) ;;
     gui)
       packages+=(libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxrandr-dev libxinerama-dev
                  libxcursor-dev libxrender-dev libxcomposite-dev zlib1g-dev libpng-dev libjpeg-dev

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every target with warnings as errors, and runs all suites:
-# unit and host-level tests, the ThreadSanitizer stress tests, and the end-to-end checks.
+# unit and host-level tests, the ThreadSanitizer stress tests, the same suites under AddressSanitizer
+# and UndefinedBehaviorSanitizer, the fuzz targets, and the end-to-end checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +20,14 @@ echo "== ThreadSanitizer stress tests"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j "$jobs"
 ctest --preset tsan
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer (unit, host-level and tool suites; leaks fail)"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs"
+
+echo "== Fuzz targets (40 s each)"
+bash scripts/run-fuzz.sh 40
 
 echo "== Ardour end-to-end scenarios (the plug-in binary inside Ardour 7, headless)"
 bash scripts/install-deps.sh ardour

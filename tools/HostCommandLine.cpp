@@ -6,6 +6,8 @@
 #include "PresetFile.h"
 #include "VstHost.h"
 
+#include "TriaxoVersion.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -14,10 +16,6 @@
 #include <optional>
 #include <sstream>
 #include <string_view>
-
-#ifndef TRIAXO_VERSION_TEXT
-#define TRIAXO_VERSION_TEXT "1.0.0"
-#endif
 
 namespace {
 constexpr const char* ProgramName = "triaxo-host";
@@ -109,7 +107,7 @@ void PrintHelp(std::ostream& out) {
 }
 
 void PrintVersion(std::ostream& out) {
-  out << ProgramName << " (Triaxo) " << TRIAXO_VERSION_TEXT << "\n"
+  out << ProgramName << " (Triaxo) " << TriaxoVersion::Full << "\n"
       << "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
          "This is free software: you are free to change and redistribute it.\n"
          "There is NO WARRANTY, to the extent permitted by law.\n";

@@ -194,7 +194,7 @@ void TVstHost::ProcessBlock(const std::vector<THostMidiEvent>& events, int32_t f
       event.deltaFrames = events[i].DeltaFrames;
       for (std::size_t b = 0; b < MessageLength(events[i].Data[0]); ++b)
         event.midiData[b] = static_cast<char>(events[i].Data[b]);
-      list->events[i] = reinterpret_cast<VstEvent*>(&event);
+      EventSlots(list)[i] = reinterpret_cast<VstEvent*>(&event);
     }
     Dispatch(effProcessEvents, 0, 0, list);
   }
@@ -210,7 +210,7 @@ void TVstHost::CaptureEvents(const VstEvents* events) {
   if (events == nullptr || events->numEvents <= 0 || events->numEvents > MaxEventsPerCall)
     return;
   for (VstInt32 i = 0; i < events->numEvents; ++i) {
-    const VstEvent* event = events->events[i];
+    const VstEvent* event = EventSlots(events)[i];
     if (event == nullptr || event->type != kVstMidiType || !FInProcess) {
       ++FIgnoredEvents;
       continue;

@@ -218,6 +218,10 @@ void TTriggerItem::SetName(std::string_view text) {
     }
     ++characters;
   }
+  // Blanks that the cut brought to the end go too, so that a stored name reads back unchanged.
+  while (end > 0 && IsNameBlank(static_cast<unsigned char>(text[end - 1]))) {
+    --end;
+  }
   FName.assign(text.substr(0, end));
 }
 

@@ -231,6 +231,14 @@ struct VstEvents {
   VstIntPtr reserved;
   VstEvent* events[2];
 };
+// The slots of a list, indexed from its start: indexing the declared array past its two elements is
+// out of its bounds as far as the language (and the sanitizers) are concerned.
+inline VstEvent** EventSlots(VstEvents* list) {
+  return list->events;
+}
+inline VstEvent* const* EventSlots(const VstEvents* list) {
+  return list->events;
+}
 
 struct VstTimeInfo {
   double samplePos;

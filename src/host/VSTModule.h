@@ -7,6 +7,8 @@
 #include "host/ModuleEditor.h"
 #include "host/VSTInterface.h"
 
+#include "TriaxoVersion.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -20,9 +22,9 @@ struct TModuleIdentity {
   std::string ProductName = "Triaxo"; // the effect name stands in when this is empty
   std::string VendorName = "Ventrakis";
   vst::VstInt32 UniqueID = vst::MakeFourCC('k', 'x', '0', '9');
-  int32_t VersionMajor = 1;
-  int32_t VersionMinor = 0;
-  int32_t VersionRelease = 0;
+  int32_t VersionMajor = TriaxoVersion::Major;
+  int32_t VersionMinor = TriaxoVersion::Minor;
+  int32_t VersionRelease = TriaxoVersion::Release;
   vst::VstInt32 Category = vst::kPlugCategSynth;
   vst::VstInt32 NumOutputs = 2;
   vst::VstInt32 Flags =

@@ -201,12 +201,14 @@ bool TVSTPluginBase::LoadFromChunk(TMemoryStreamChunk& chunk, bool checkPresetFi
     FPlugin->ReadSetup(reader, versionText);
     reader.ReadListEnd();
     ReadCCList(reader);
-    if (checkPresetFile && !FPresetName.empty() && !CheckedFileExists(PresetFileName(FPresetName)))
-      SetPresetName("");
   } catch (const std::exception& e) {
     ShowErrorMessage(owner, LoadPresetSentence, e.what(), LoadPresetCaption);
     loaded = false;
   }
+  // Also after a failure part-way: a name that stays from a damaged chunk must not name a preset
+  // that is not there, or saving this state and loading it again would give another state.
+  if (checkPresetFile && !FPresetName.empty() && !CheckedFileExists(PresetFileName(FPresetName)))
+    SetPresetName("");
   // Whatever was read before a failure stays, so the audio thread gets those assignments too.
   MidiCCListChanged();
   SetEditorNeedsUpdate();

@@ -5,6 +5,8 @@
 #include "engine/ZelVSTParameterValues.h"
 #include "host/MemoryStreamChunk.h"
 #include "host/SettingsStore.h"
+
+#include "TriaxoVersion.h"
 #include "host/UiServices.h"
 #include "host/VSTModule.h"
 #include "host/ZelMidiCC.h"
@@ -32,7 +34,7 @@ public:
   TPluginHandlers& Plugin() { return *FPlugin; }
 
   // Fixed texts of this product.
-  std::string VersionText = "1.00";
+  std::string VersionText = TriaxoVersion::Text;
   std::string UserGuideFileName = "Triaxo User Guide.pdf";
   static constexpr const char* PresetExtension = ".ventrakisp";
   static constexpr const char* InitPresetName = "init";

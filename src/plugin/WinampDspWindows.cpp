@@ -3,6 +3,8 @@
 
 #include "host/VSTInterface.h"
 
+#include "TriaxoVersion.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -21,7 +23,7 @@ constexpr int ConfigWindowWidth = 360;
 constexpr int ConfigWindowHeight = 200;
 constexpr char HostProduct[] = "Winamp";
 
-char HeaderDescription[] = "Ventrakis Triaxo 1.00";
+char HeaderDescription[] = "Ventrakis Triaxo " TRIAXO_VERSION_TEXT;
 char ModuleDescription[] = "Triaxo";
 
 // One plug-in instance running inside Winamp, with the output buffers its processing writes to.

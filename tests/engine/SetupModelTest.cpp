@@ -144,6 +144,18 @@ TEST(TriggerNames, NameIsTrimmedAndCutToSixCharacters) {
   EXPECT_EQ(trigger.Name(), "");
 }
 
+TEST(TriggerNames, NameCutBeforeInnerBlanksKeepsNoTrailingBlankAndSetsAgainUnchanged) {
+  TTriggerItem trigger;
+  for (const char* stored : {"ab    xyz", " a b c   d", "abcde fgh"}) {
+    trigger.SetName(stored);
+    const std::string first = trigger.Name();
+    ASSERT_FALSE(first.empty());
+    EXPECT_NE(first.back(), ' ') << stored;
+    trigger.SetName(first);
+    EXPECT_EQ(trigger.Name(), first) << stored;
+  }
+}
+
 TEST(SetupReset, ResetRestoresDefaultsInPlace) {
   TTriaxoSetup setup;
   TChordNotes* chord = &setup.Triggers[1].Notes;

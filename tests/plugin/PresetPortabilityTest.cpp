@@ -41,14 +41,15 @@ void PortableState(TVSTPluginBase& module, TVSTPlugin& plugin) {
   module.SetPresetName(PresetName);
 }
 
-// The test data lies beside this source file. Under Wine the Linux path is reached through drive Z:.
+// The test data lies beside this source file (named by the build: __FILE__ is relative when a
+// compiler cache rewrites paths). Under Wine the Linux path is reached through drive Z:.
 std::filesystem::path DataFolder() {
-  std::string source = __FILE__;
+  std::string folder = TRIAXO_TEST_DATA_DIR;
 #if defined(_WIN32)
-  if (!source.empty() && source[0] == '/')
-    source = "Z:" + source;
+  if (!folder.empty() && folder[0] == '/')
+    folder = "Z:" + folder;
 #endif
-  return std::filesystem::path(source).parent_path() / "data";
+  return std::filesystem::path(folder);
 }
 
 TBytes ReadBytes(const std::filesystem::path& path) {

@@ -114,7 +114,7 @@ void TTestVstHost::Process(int32_t frames, const std::vector<TMidiMessage>& even
       records[i].midiData[0] = static_cast<char>(events[i].Status);
       records[i].midiData[1] = static_cast<char>(events[i].Data1);
       records[i].midiData[2] = static_cast<char>(events[i].Data2);
-      header->events[i] = reinterpret_cast<VstEvent*>(&records[i]);
+      EventSlots(header)[i] = reinterpret_cast<VstEvent*>(&records[i]);
     }
     Dispatch(effProcessEvents, 0, 0, header);
   }
@@ -195,7 +195,7 @@ VstIntPtr TTestVstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*valu
     std::lock_guard<std::mutex> lock(FLogLock);
     DeliveredCounts.push_back(events->numEvents);
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
-      const auto* midi = reinterpret_cast<const VstMidiEvent*>(events->events[i]);
+      const auto* midi = reinterpret_cast<const VstMidiEvent*>(EventSlots(events)[i]);
       Output.push_back({FBlock, midi->deltaFrames, static_cast<uint8_t>(midi->midiData[0]),
                         static_cast<uint8_t>(midi->midiData[1]), static_cast<uint8_t>(midi->midiData[2])});
     }

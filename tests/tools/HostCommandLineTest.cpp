@@ -1,6 +1,8 @@
 // The command line of triaxo-host: GNU conventions, exit codes and one-line reasons for bad input.
 #include "HostTestSupport.h"
 
+#include "TriaxoVersion.h"
+
 namespace {
 const std::string EchoPlugin = TRIAXO_TEST_ECHO_PLUGIN;
 
@@ -17,7 +19,7 @@ TEST(HostCommandLine, HelpAndVersionFollowGnuConventions) {
 
   const TCommandResult version = RunHost({"--version"});
   EXPECT_EQ(version.ExitCode, 0);
-  EXPECT_EQ(version.Out.rfind("triaxo-host (Triaxo) ", 0), 0u);
+  EXPECT_EQ(version.Out.rfind(std::string("triaxo-host (Triaxo) ") + TriaxoVersion::Full + "\n", 0), 0u);
 }
 
 TEST(HostCommandLine, BadUsageExitsWithTwoAndPointsToHelp) {

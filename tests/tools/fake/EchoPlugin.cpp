@@ -64,7 +64,7 @@ void Send(TEcho* echo, const char* data, int32_t offset) {
 
 void ProcessEvents(TEcho* echo, const VstEvents* events) {
   for (VstInt32 i = 0; i < events->numEvents; ++i) {
-    const VstEvent* event = events->events[i];
+    const VstEvent* event = EventSlots(events)[i];
     if (event->type != kVstMidiType)
       continue;
     const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
