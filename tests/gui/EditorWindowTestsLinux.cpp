@@ -216,11 +216,11 @@ TEST(PluginEditorWindow, HostOpensUsesClosesAndReopensTheEditor) {
 
     ASSERT_EQ(plugin.Dispatch(vst::effEditGetRect, 0, 0, &rect), 1);
     ASSERT_NE(rect, nullptr);
-    EXPECT_EQ(rect->right - rect->left, 531);
+    EXPECT_EQ(rect->right - rect->left, 656);
     EXPECT_EQ(rect->bottom - rect->top, 396);
     XWindowAttributes attributes{};
     XGetWindowAttributes(host.XDisplay, children[0], &attributes);
-    EXPECT_EQ(attributes.width, 531);
+    EXPECT_EQ(attributes.width, 656);
     EXPECT_EQ(attributes.height, 396);
     EXPECT_EQ(attributes.map_state, IsViewable);
     // panMain takes the Carbon panel colour (#2B2B2B) at alpha 220 over the tile.

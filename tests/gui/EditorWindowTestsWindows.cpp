@@ -252,11 +252,11 @@ TEST(PluginEditorWindow, HostOpensPaintsClosesAndReopensTheEditorOfTheDll) {
 
     ASSERT_EQ(plugin.Dispatch(vst::effEditGetRect, 0, 0, &rect), 1);
     ASSERT_NE(rect, nullptr);
-    EXPECT_EQ(rect->right - rect->left, 531);
+    EXPECT_EQ(rect->right - rect->left, 656);
     EXPECT_EQ(rect->bottom - rect->top, 396);
     RECT client{};
     GetClientRect(children[0], &client);
-    EXPECT_EQ(client.right - client.left, 531);
+    EXPECT_EQ(client.right - client.left, 656);
     EXPECT_EQ(client.bottom - client.top, 396);
     EXPECT_TRUE(IsWindowVisible(children[0]));
     // panMain takes the Carbon panel colour (#2B2B2B) at alpha 220 over the tile.
