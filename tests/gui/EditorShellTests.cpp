@@ -48,7 +48,7 @@ TEST_F(ShellFlowTest, SavingWritesTheChunkUnderTheSanitisedTrimmedName) {
 
   EXPECT_EQ(Module->PresetName(), "my_preset_1");
   EXPECT_EQ(ShownPresetName(), "my_preset_1");
-  const auto written = TFakeHome::ReadFile(Module->PresetsFolder() + "my_preset_1.ventrakisp");
+  const auto written = TTestHome::ReadFile(Module->PresetsFolder() + "my_preset_1.ventrakisp");
   ASSERT_TRUE(written.has_value());
   EXPECT_EQ(*written, CurrentChunkBytes());
   EXPECT_GT(Host().Automations, changesBefore); // the host hears the project changed
@@ -56,7 +56,7 @@ TEST_F(ShellFlowTest, SavingWritesTheChunkUnderTheSanitisedTrimmedName) {
 }
 
 TEST_F(ShellFlowTest, SavingOverAnExistingPresetAsksAndNoKeepsTheFile) {
-  TFakeHome::WriteFile(Module->PresetsFolder() + "Song.ventrakisp", "old bytes");
+  TTestHome::WriteFile(Module->PresetsFolder() + "Song.ventrakisp", "old bytes");
   Ui.TextAnswers = {"Song"};
   Ui.MessageAnswers = {mrNo};
   Form->SavePresetDialog();
@@ -64,13 +64,13 @@ TEST_F(ShellFlowTest, SavingOverAnExistingPresetAsksAndNoKeepsTheFile) {
   EXPECT_EQ(Ui.Boxes[0].Text, "Overwrite existing preset?");
   EXPECT_EQ(Ui.Boxes[0].Caption, "Preset Exists");
   EXPECT_EQ(Ui.Boxes[0].Buttons, mbYesNo);
-  EXPECT_EQ(*TFakeHome::ReadFile(Module->PresetsFolder() + "Song.ventrakisp"), "old bytes");
+  EXPECT_EQ(*TTestHome::ReadFile(Module->PresetsFolder() + "Song.ventrakisp"), "old bytes");
   EXPECT_EQ(Module->PresetName(), "");
 
   Ui.TextAnswers = {"Song"};
   Ui.MessageAnswers = {mrYes};
   Form->SavePresetDialog();
-  EXPECT_EQ(*TFakeHome::ReadFile(Module->PresetsFolder() + "Song.ventrakisp"), CurrentChunkBytes());
+  EXPECT_EQ(*TTestHome::ReadFile(Module->PresetsFolder() + "Song.ventrakisp"), CurrentChunkBytes());
   EXPECT_EQ(Module->PresetName(), "Song");
 }
 
@@ -98,10 +98,10 @@ TEST_F(ShellFlowTest, SavingABlankNameClearsTheNameAndWritesNothing) {
 }
 
 TEST_F(ShellFlowTest, ASaveThatCannotWriteReportsAndKeepsTheOldFile) {
-  if (RunningAsRoot()) {
-    GTEST_SKIP() << "root writes into read-only folders";
+  if (FolderPermissionsIgnored()) {
+    GTEST_SKIP() << "read-only folders are writable here";
   }
-  TFakeHome::WriteFile(Module->PresetsFolder() + "Locked.ventrakisp", "old bytes");
+  TTestHome::WriteFile(Module->PresetsFolder() + "Locked.ventrakisp", "old bytes");
   std::filesystem::permissions(Module->PresetsFolder(),
                                std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   Ui.TextAnswers = {"Locked"};
@@ -112,7 +112,7 @@ TEST_F(ShellFlowTest, ASaveThatCannotWriteReportsAndKeepsTheOldFile) {
   EXPECT_EQ(Ui.Boxes[1].Caption, "Save Preset");
   EXPECT_EQ(Ui.Boxes[1].Icon, miWarning);
   EXPECT_EQ(Ui.Boxes[1].Text.rfind("Error saving preset to file.\r\n\r\n\"", 0), 0u);
-  EXPECT_EQ(*TFakeHome::ReadFile(Module->PresetsFolder() + "Locked.ventrakisp"), "old bytes");
+  EXPECT_EQ(*TTestHome::ReadFile(Module->PresetsFolder() + "Locked.ventrakisp"), "old bytes");
 }
 
 TEST_F(ShellFlowTest, LoadingThroughTheBrowserBringsTheStateBack) {
@@ -143,7 +143,7 @@ TEST_F(ShellFlowTest, LoadingThroughTheBrowserBringsTheStateBack) {
 }
 
 TEST_F(ShellFlowTest, ADamagedPresetFileIsReportedAndEveryParameterIsBackAtItsDefault) {
-  TFakeHome::WriteFile(Module->PresetsFolder() + "Broken.ventrakisp", "this is no preset");
+  TTestHome::WriteFile(Module->PresetsFolder() + "Broken.ventrakisp", "this is no preset");
   SetParameter(Note1Start, 300.0f);
   SetParameter(Note2End, 40.0f);
   Form->OpenPresetBrowser();
@@ -177,8 +177,8 @@ TEST_F(ShellFlowTest, APresetWhoseContentFailsIsNotTheCurrentPresetAfterwards) {
 }
 
 TEST_F(ShellFlowTest, CancellingTheBrowserKeepsTheNameUnlessItsFileWasDeleted) {
-  TFakeHome::WriteFile(Module->PresetsFolder() + "A.ventrakisp", "x");
-  TFakeHome::WriteFile(Module->PresetsFolder() + "B.ventrakisp", "x");
+  TTestHome::WriteFile(Module->PresetsFolder() + "A.ventrakisp", "x");
+  TTestHome::WriteFile(Module->PresetsFolder() + "B.ventrakisp", "x");
   Module->SetPresetName("B");
   Form->OpenPresetBrowser();
   EXPECT_EQ(Form->PresetBrowser()->Model().ItemIndex(), 1);
@@ -385,7 +385,7 @@ TEST_F(ShellFlowTest, PresetNamesAreShortenedToTheButtonWithoutEllipsis) {
 }
 
 TEST_F(ShellFlowTest, UserGuideOpensThroughTheShellAndAFailureIsReported) {
-  TFakeHome::WriteFile(Module->DataFolder() + "Triaxo User Guide.pdf", "%PDF");
+  TTestHome::WriteFile(Module->DataFolder() + "Triaxo User Guide.pdf", "%PDF");
   TShellRecorder shell;
   TPlatformScope scope(shell);
   TestForm form(Module.get());

@@ -15,7 +15,7 @@ protected:
   std::string Folder() const { return Home.DataFolder() + "Presets/"; }
   void Make(std::initializer_list<const char*> names) {
     for (const char* name : names) {
-      TFakeHome::WriteFile(Folder() + name, "x");
+      TTestHome::WriteFile(Folder() + name, "x");
     }
   }
   std::vector<std::string> Items(const TPresetsModel& model) {
@@ -25,14 +25,14 @@ protected:
     }
     return items;
   }
-  TFakeHome Home;
+  TTestHome Home;
 };
 } // namespace
 
 TEST_F(PresetBrowserTest, ListsOnlyPresetFilesInCaseInsensitiveOrderAndSelectsTheCurrentOne) {
   Make({"beta.ventrakisp", "Alpha.ventrakisp", "gamma.ventrakisp", "notes.txt", "Beta2.ventrakisp"});
   std::filesystem::create_directories(Folder() + "Sub.ventrakisp");
-  TFakeHome::WriteFile(Folder() + "Sub/inner.ventrakisp", "x");
+  TTestHome::WriteFile(Folder() + "Sub/inner.ventrakisp", "x");
   TPresetsModel model;
   model.SetFolder(Folder());
   model.PresetName = "BETA";
@@ -88,7 +88,7 @@ TEST_F(PresetBrowserTest, AMissingFolderListsNothingAndOffersNoOpen) {
 
 TEST_F(PresetBrowserTest, ItemsFillThreeColumnsTopToBottom) {
   for (int i = 0; i < 20; ++i) {
-    TFakeHome::WriteFile(Folder() + "P" + std::to_string(100 + i) + ".ventrakisp", "x");
+    TTestHome::WriteFile(Folder() + "P" + std::to_string(100 + i) + ".ventrakisp", "x");
   }
   TPresetsModel model;
   model.SetFolder(Folder());

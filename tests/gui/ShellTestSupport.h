@@ -8,19 +8,86 @@
 #include "gui/ZelSkin.h"
 #include "gui/ZelSlider.h"
 #include "host/DelegatingPlatform.h"
-#include "host/FakeHome.h"
 #include "host/VSTInterface.h"
 #include "host/VSTPluginBaseDM.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
 namespace ShellTest {
+
+// A documents folder of the test's own for its lifetime (the platform services answer it), removed
+// afterwards, so the user's presets and settings stay untouched on every platform.
+class TTestHome final : public TDelegatingPlatform {
+public:
+  TTestHome() {
+    std::random_device random;
+    FRoot = (std::filesystem::temp_directory_path() /
+             ("triaxo-shell-" + std::to_string(random()) + "-" + std::to_string(random())))
+                .string();
+    std::filesystem::create_directories(Documents());
+    SetPlatform(this);
+  }
+  ~TTestHome() override {
+    SetPlatform(nullptr);
+    std::error_code ignored;
+    std::filesystem::permissions(DataFolder() + "Presets", std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(FRoot, ignored);
+  }
+  TTestHome(const TTestHome&) = delete;
+  TTestHome& operator=(const TTestHome&) = delete;
+
+  std::string DocumentsFolder() override { return Documents(); }
+  std::string Documents() const { return (std::filesystem::path(FRoot) / "Documents").string(); }
+  std::string DataFolder() const {
+    return WithDelimiter((std::filesystem::path(Documents()) / "Ventrakis" / "Triaxo").string());
+  }
+
+  static void WriteFile(const std::string& path, const std::string& content) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << content;
+  }
+  static std::optional<std::string> ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+      return std::nullopt;
+    }
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+  }
+
+private:
+  static std::string WithDelimiter(std::string path) {
+    return path + static_cast<char>(std::filesystem::path::preferred_separator);
+  }
+  std::string FRoot;
+};
+
+// Root bypasses file permissions and Windows ignores the read-only mark of folders, so tests of
+// read-only folders cannot run there.
+inline bool FolderPermissionsIgnored() {
+#if defined(_WIN32)
+  return true;
+#else
+  return geteuid() == 0;
+#endif
+}
 
 struct TBox {
   std::string Text;
@@ -197,7 +264,7 @@ protected:
     return std::string(bytes.begin(), bytes.end());
   }
 
-  TFakeHome Home;
+  TTestHome Home;
   ZelJuceRuntime::TScopedRuntime Runtime;
   TScriptedUi Ui;
   std::unique_ptr<TVSTPluginBase> Module;
