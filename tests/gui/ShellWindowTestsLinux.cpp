@@ -4,6 +4,7 @@
 #include "TestDisplay.h"
 
 #include "gui/PresetsForm.h"
+#include "gui/ZelCheckBox.h"
 #include "gui/ZelModuleEditor.h"
 #include "host/FakeHome.h"
 
@@ -195,4 +196,62 @@ TEST(ShellWindow, ControlClickedInLearnModeFollowsTheNextController) {
     EXPECT_EQ(form->slider.Value(), 1000.0f);
   }
   effect->dispatcher(effect, vst::effMainsChanged, 0, 0, nullptr, 0.0f);
+}
+
+namespace {
+// A small browser beside a check box, so a click can land on the editor outside the browser.
+class TBesideForm final : public TfrmVSTEditorMenu {
+public:
+  TBesideForm(TVSTPluginBase* module, const TZelSkin* skin) : TfrmVSTEditorMenu(module, skin) {
+    check.setButtonText("Relative timing");
+    check.setBounds(10, 150, 150, 22);
+    panMain.addAndMakeVisible(check);
+  }
+  void GetPresetBrowserSize(int& width, int& height) override {
+    width = 300;
+    height = 200;
+  }
+  void AfterPresetBrowser() override { ++AfterBrowserCalls; }
+  TZelCheckBox check;
+  int AfterBrowserCalls = 0;
+};
+} // namespace
+
+TEST(ShellWindow, APressBesideTheBrowserCancelsItAndReachesTheControlThere) {
+  REQUIRE_TEST_DISPLAY();
+  ShellTest::TTestHome home;
+  THostWindow host;
+  ASSERT_NE(host.XDisplay, nullptr);
+  TVSTPluginBase module(ShellTest::MakeTriaxo);
+  module.SetPresetName("Kept");
+  TBesideForm* form = nullptr;
+  TZelModuleEditor editor(&module, reinterpret_cast<void*>(host.Frame), &ZelSkins::ByIndex(2),
+                          [&](TVSTPluginBase* owner, const TZelSkin* skin) {
+                            auto made = std::make_unique<TBesideForm>(owner, skin);
+                            form = made.get();
+                            return made;
+                          });
+  auto idle = [&] {
+    editor.Idle();
+  };
+  PumpFor(150, idle);
+  const Window window = host.Children().at(0);
+
+  // A click inside the browser keeps it open.
+  host.Click(window, PresetsButtonX, HeadingY);
+  PumpFor(200, idle);
+  ASSERT_NE(form->PresetBrowser(), nullptr);
+  const auto inside = form->getLocalArea(form->PresetBrowser(), form->PresetBrowser()->getLocalBounds()).getCentre();
+  host.Click(window, inside.x, inside.y);
+  PumpFor(200, idle);
+  ASSERT_NE(form->PresetBrowser(), nullptr);
+  EXPECT_FALSE(form->check.Checked());
+
+  const auto at = form->getLocalPoint(&form->check, juce::Point<int>(8, 11));
+  host.Click(window, at.x, at.y);
+  PumpFor(250, idle);
+  EXPECT_EQ(form->PresetBrowser(), nullptr);
+  EXPECT_EQ(form->AfterBrowserCalls, 1);
+  EXPECT_TRUE(form->check.Checked()); // the press was repeated where it landed
+  EXPECT_EQ(module.PresetName(), ""); // Cancel: no file of that name exists
 }
