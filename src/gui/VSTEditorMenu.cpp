@@ -1,8 +1,10 @@
 #include "gui/VSTEditorMenu.h"
 
 #include "engine/ZelMidi.h"
+#include "gui/PresetsForm.h"
 #include "gui/ZelGuiStitchedDial.h"
 #include "gui/ZelLookAndFeel.h"
+#include "gui/ZelMouseMessages.h"
 #include "gui/ZelNumericInput.h"
 #include "gui/ZelSlider.h"
 #include "host/VSTPluginBaseDM.h"
@@ -567,9 +569,66 @@ void TfrmVSTEditorMenu::panMainClick() {
 
 // ---- Presets -----------------------------------------------------------------------------------------
 
-void TfrmVSTEditorMenu::OpenPresetBrowser() {}
+void TfrmVSTEditorMenu::OpenPresetBrowser() {
+  if (Module() == nullptr || FPresetsForm != nullptr) {
+    return;
+  }
+  int width = 0;
+  int height = 0;
+  GetPresetBrowserSize(width, height);
+  FPresetsForm = std::make_unique<TfrmPresets>();
+  FPresetBrowser = FPresetsForm.get();
+  FPresetsForm->setSize(std::max(0, width), std::max(0, height));
+  FPresetsForm->setTopLeftPosition((getWidth() - width) / 2, (getHeight() - height) / 2);
+  FPresetsForm->SetFolder(Module()->PresetsFolder());
+  FPresetsForm->SetPresetName(Module()->PresetName());
+  FPresetsForm->OnClose = [this](int modalResult) {
+    PresetBrowserClosed(modalResult);
+  };
+  FPresetsLayer = std::make_unique<TPresetsLayer>(*FPresetsForm);
+  FPresetsLayer->setBounds(getLocalBounds());
+  addAndMakeVisible(*FPresetsLayer);
+  // Below the dialog layer, so the browser's own boxes show over it.
+  Dialogs().toFront(false);
+  FPresetsForm->Show();
+  if (isShowing()) {
+    FPresetsForm->lstPresets.grabKeyboardFocus();
+  }
+}
 
-void TfrmVSTEditorMenu::PresetBrowserClosed(int) {}
+void TfrmVSTEditorMenu::PresetBrowserClosed(int modalResult) {
+  TVSTPluginBase& module = *Module();
+  const std::string path = FPresetsForm->GetSelectedFile();
+  if (modalResult == mrOK && !path.empty()) {
+    try {
+      TMemoryStreamChunk chunk;
+      chunk.LoadFromFile(path);
+      if (module.LoadFromChunk(chunk, false, Owner())) {
+        module.SetPresetName(FileNameNoExt(path));
+      } else {
+        // The load reported its error; a preset that did not load is not the current preset.
+        module.ParameterValues.ResetAll();
+        module.SetPresetName("");
+      }
+    } catch (const std::exception& e) {
+      ShowMessage(Owner(), ErrorMessageText("Error loading preset from file.", e.what()), "Load Preset", mbOK,
+                  miWarning);
+      module.ParameterValues.ResetAll();
+    }
+  } else if (!module.PresetName().empty() && !CheckedFileExists(module.PresetFileName(module.PresetName()))) {
+    // Deleted in the browser.
+    module.SetPresetName("");
+  }
+
+  // The browser is gone for the editor at once; its objects go after the event that closed it.
+  FPresetBrowser = nullptr;
+  removeChildComponent(FPresetsLayer.get());
+  auto layer = std::shared_ptr<TPresetsLayer>(std::move(FPresetsLayer));
+  auto form = std::shared_ptr<TfrmPresets>(std::move(FPresetsForm));
+  juce::MessageManager::callAsync([layer, form] {});
+  AfterPresetBrowser();
+  FlushMouseMessages(*this);
+}
 
 void TfrmVSTEditorMenu::SavePresetDialog() {
   if (Module() == nullptr) {

@@ -16,6 +16,7 @@
 #include <string>
 
 class TfrmPresets;
+class TPresetsLayer;
 
 // The derived editor's refresh of one control (it calls UpdateControl for it) and the data it needs.
 using TControlRefresh = std::function<void(TObject* data)>;
@@ -154,4 +155,7 @@ private:
 
   std::string FUserGuidePath;
   TfrmPresets* FPresetBrowser = nullptr;
+  // The open browser and the layer it sits on (null while closed).
+  std::unique_ptr<TfrmPresets> FPresetsForm;
+  std::unique_ptr<TPresetsLayer> FPresetsLayer;
 };

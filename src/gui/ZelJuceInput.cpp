@@ -87,7 +87,9 @@ void AddItems(juce::PopupMenu& target, TZelMenuItem& level, std::vector<TZelMenu
 }
 } // namespace
 
-void ShowZelPopupMenu(TZelPopupMenu& menu, juce::Component& target, std::function<void()> afterChoice) {
+namespace {
+void ShowZelPopupMenuWith(TZelPopupMenu& menu, juce::Component& target,
+                          const juce::Rectangle<int>* screenArea, std::function<void()> afterChoice) {
   if (menu.OnPopup) {
     menu.OnPopup(menu);
   }
@@ -98,6 +100,9 @@ void ShowZelPopupMenu(TZelPopupMenu& menu, juce::Component& target, std::functio
   juce::Component* parent = target.getTopLevelComponent();
   juce::Component::SafePointer<juce::Component> safeTarget(&target);
   auto options = juce::PopupMenu::Options().withTargetComponent(&target).withParentComponent(parent);
+  if (screenArea != nullptr) {
+    options = options.withTargetScreenArea(*screenArea);
+  }
   // Entries live as long as the menu object; the callback checks the target still exists.
   popup.showMenuAsync(options, [byId, safeTarget, afterChoice](int result) {
     if (result <= 0 || safeTarget == nullptr || result > static_cast<int>(byId->size())) {
@@ -108,4 +113,16 @@ void ShowZelPopupMenu(TZelPopupMenu& menu, juce::Component& target, std::functio
       afterChoice();
     }
   });
+}
+} // namespace
+
+void ShowZelPopupMenu(TZelPopupMenu& menu, juce::Component& target, std::function<void()> afterChoice) {
+  ShowZelPopupMenuWith(menu, target, nullptr, std::move(afterChoice));
+}
+
+void ShowZelPopupMenuAt(TZelPopupMenu& menu, juce::Component& target, juce::Point<int> point,
+                        std::function<void()> afterChoice) {
+  const juce::Rectangle<int> area(target.localPointToGlobal(point),
+                                  target.localPointToGlobal(point) + juce::Point<int>(1, 1));
+  ShowZelPopupMenuWith(menu, target, &area, std::move(afterChoice));
 }

@@ -13,3 +13,6 @@ int32_t WheelDeltaOf(const juce::MouseWheelDetails& wheel);
 // Popup menu showing inside the component's top-level editor window.
 class TZelPopupMenu;
 void ShowZelPopupMenu(TZelPopupMenu& menu, juce::Component& target, std::function<void()> afterChoice = {});
+// The same menu opening at a point of the target (a context menu at the pointer).
+void ShowZelPopupMenuAt(TZelPopupMenu& menu, juce::Component& target, juce::Point<int> point,
+                        std::function<void()> afterChoice = {});

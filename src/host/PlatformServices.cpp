@@ -2,6 +2,7 @@
 #include "host/PlatformServices.h"
 
 #include <atomic>
+#include <cstdio>
 
 namespace {
 // Installed and read on the user-interface thread; atomic only so that a stray read elsewhere sees a
@@ -16,4 +17,8 @@ TPlatformServices& Platform() {
 
 void SetPlatform(TPlatformServices* platform) {
   InstalledPlatform.store(platform, std::memory_order_release);
+}
+
+bool TPlatformServices::RemoveFile(const std::string& path) {
+  return std::remove(path.c_str()) == 0;
 }

@@ -107,6 +107,15 @@ public:
                             TShowMode showMode) = 0;
   // Shows the folder in the file manager; true when the request was accepted.
   virtual bool OpenFolder(const std::string& folder) = 0;
+
+  // Deletes a file; false when it could not be deleted (absent, in use, no right).
+  virtual bool RemoveFile(const std::string& path);
+
+  // The system's warning-beep setting (Windows: SPI_GETBEEP); nullopt where the platform has none.
+  virtual std::optional<bool> WarningBeep() { return std::nullopt; }
+  // Changes it for the session only (the user's profile is not written, so a crash cannot leave the
+  // user's choice changed for good). Platforms without the setting ignore it.
+  virtual void SetWarningBeep(bool /*on*/) {}
 };
 
 // The implementation for the platform being built. Lives as long as the process.

@@ -521,6 +521,21 @@ public:
     return ShellExecuteOpen(L"explorer.exe", parameters.c_str(), nullptr, SW_SHOWNORMAL) > 32;
   }
 
+  bool RemoveFile(const std::string& path) override { return DeleteFileW(Wide(path).c_str()) != 0; }
+
+  std::optional<bool> WarningBeep() override {
+    BOOL on = FALSE;
+    if (SystemParametersInfoW(SPI_GETBEEP, 0, &on, 0) == 0) {
+      return std::nullopt;
+    }
+    return on != FALSE;
+  }
+
+  void SetWarningBeep(bool on) override {
+    // No SPIF_UPDATEINIFILE: the change lasts for the session only.
+    SystemParametersInfoW(SPI_SETBEEP, on ? TRUE : FALSE, nullptr, SPIF_SENDCHANGE);
+  }
+
 private:
   void CreateFoldersWide(const std::wstring& folder, const std::string& shownName) {
     DWORD attributes = GetFileAttributesW(folder.c_str());

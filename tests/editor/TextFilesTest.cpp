@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -24,8 +25,13 @@ uint32_t Fnv1a(std::string_view bytes) {
 class TTempFolder {
 public:
   TTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "triaxo-editor-XXXXXX").string();
-    FRoot = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+    // A fresh name per folder: the clock and the object's address, so parallel runs never share one.
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    const auto path =
+        std::filesystem::temp_directory_path() / ("triaxo-editor-" + std::to_string(stamp) + "-" +
+                                                  std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    std::filesystem::create_directories(path);
+    FRoot = path.generic_string();
   }
   ~TTempFolder() {
     std::error_code ignored;

@@ -2,6 +2,7 @@
 // control inside a real window clicked with a synthetic X event.
 #include "EditorWindowTestSupport.h"
 #include "TestDisplay.h"
+#include "X11TestHost.h"
 
 #include "gui/ZelCheckBox.h"
 #include "gui/ZelJuceRuntime.h"
@@ -19,14 +20,11 @@
 #include <sys/resource.h>
 #include <thread>
 
-// Xlib last: its macros would break the headers above.
-#include "EditorWindowLinux.h"
-
 namespace {
-using EditorWindowTest::PumpFor;
 using EditorWindowTest::TCheckBoxForm;
-using EditorWindowTest::THostWindow;
-
+using EditorWindowTest::TestHostCallback;
+using X11TestHost::PumpFor;
+using X11TestHost::THostWindow;
 bool IsDarkGrey(unsigned long pixel) {
   const int r = static_cast<int>((pixel >> 16) & 0xFF);
   const int b = static_cast<int>(pixel & 0xFF);
@@ -77,10 +75,7 @@ TEST(EditorWindow, SyntheticClickInARealWindowTogglesACheckBox) {
 
 #if defined(TRIAXO_PLUGIN_PATH)
 namespace {
-struct TLoadedPlugin : EditorWindowTest::TLoadedPlugin {
-  TLoadedPlugin() : EditorWindowTest::TLoadedPlugin(TRIAXO_PLUGIN_PATH) {}
-};
-
+using X11TestHost::TLoadedPlugin;
 double CpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);

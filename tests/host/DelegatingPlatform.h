@@ -43,6 +43,9 @@ public:
     return FNative.ShellOpen(file, parameters, folder, showMode);
   }
   bool OpenFolder(const std::string& folder) override { return FNative.OpenFolder(folder); }
+  bool RemoveFile(const std::string& path) override { return FNative.RemoveFile(path); }
+  std::optional<bool> WarningBeep() override { return FNative.WarningBeep(); }
+  void SetWarningBeep(bool on) override { FNative.SetWarningBeep(on); }
 
 private:
   TPlatformServices& FNative = NativePlatform();
