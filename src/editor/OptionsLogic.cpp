@@ -200,8 +200,8 @@ void TOptionsLogic::StoreOctaveRange(TOptionInput input) {
   }
 }
 
-bool TOptionsLogic::BoxBeforeMouseDown(TOptionBox box, TShiftState shift,
-                                       const std::function<void(bool)>& setChecked) {
+bool TOptionBoxes::BoxBeforeMouseDown(TOptionBox box, TShiftState shift,
+                                      const std::function<void(bool)>& setChecked) {
   FOwner.CancelModes();
   if (!CtrlLeft(shift)) {
     return true;
@@ -217,7 +217,7 @@ bool TOptionsLogic::BoxBeforeMouseDown(TOptionBox box, TShiftState shift,
   return false;
 }
 
-void TOptionsLogic::BoxClick(TOptionBox box, bool checked) {
+void TOptionBoxes::BoxClick(TOptionBox box, bool checked) {
   if (Updating()) {
     return;
   }
@@ -243,7 +243,7 @@ void TOptionsLogic::UpdateInputsFromPlugin() {
   }
 }
 
-bool TOptionsLogic::BoxFromPlugin(TOptionBox box) const {
+bool TOptionBoxes::BoxFromPlugin(TOptionBox box) const {
   return OptionBoxInfo(box).Flag(FSetup);
 }
 

@@ -79,7 +79,28 @@ public:
   virtual void SetCCMode(TMidiCCMode mode) = 0;
 };
 
-// The five inputs and four boxes of the options. The inputs' models are the real controls' models;
+// The four option boxes: Follow Trigger Notes with the options, the three timing boxes on the timing
+// panel. User-interface thread only.
+class TOptionBoxes {
+public:
+  TOptionBoxes(TTriaxoSetup& setup, TOptionsOwner& owner) : FSetup(setup), FOwner(owner) {}
+
+  // The pre-click hook of a box; false (the click is consumed) for the Ctrl + left reset, which sets
+  // the box through setChecked.
+  bool BoxBeforeMouseDown(TOptionBox box, TShiftState shift, const std::function<void(bool)>& setChecked);
+  // After the box toggled.
+  void BoxClick(TOptionBox box, bool checked);
+  // The state a box should show, from the setup.
+  bool BoxFromPlugin(TOptionBox box) const;
+  bool Updating() const { return FUpdating || FOwner.Updating(); }
+
+private:
+  TTriaxoSetup& FSetup;
+  TOptionsOwner& FOwner;
+  bool FUpdating = false;
+};
+
+// The five inputs of the options. The inputs' models are the real controls' models;
 // this class wires their events. User-interface thread only.
 class TOptionsLogic {
 public:
@@ -100,17 +121,9 @@ public:
   // The give-way rule: the range never ends below its start; the input being stored gives way.
   void StoreOctaveRange(TOptionInput input);
 
-  // The pre-click hook of a box; false (the click is consumed) for the Ctrl + left reset, which sets
-  // the box through setChecked.
-  bool BoxBeforeMouseDown(TOptionBox box, TShiftState shift, const std::function<void(bool)>& setChecked);
-  // After the box toggled.
-  void BoxClick(TOptionBox box, bool checked);
-
   // Inputs from the setup (where their whole value differs), under the updating guard. An octave-range
   // input being dragged keeps the user's value: it is stored on release.
   void UpdateInputsFromPlugin();
-  // The state a box should show, from the setup.
-  bool BoxFromPlugin(TOptionBox box) const;
   // True while the options push setup values into their controls.
   bool Updating() const { return FUpdating || FOwner.Updating(); }
 

@@ -44,6 +44,7 @@ struct TOptions {
   TRecordingForm Form;
   std::array<TZelNumericInputModel, OptionInputCount> Models;
   TOptionsLogic Logic{Setup, Form, {&Models[0], &Models[1], &Models[2], &Models[3], &Models[4]}};
+  TOptionBoxes Boxes{Setup, Form};
 
   TOptions() {
     Form.Logic = &Logic;
@@ -204,7 +205,7 @@ TEST(OptionBoxes, CtrlLeftResetsConsumesTheClickAndAlwaysNotifies) {
     shown = checked;
   };
   // Follow Trigger Notes resets to checked, even when it is checked already.
-  EXPECT_FALSE(options.Logic.BoxBeforeMouseDown(obxFollowTriggerNotes, ssCtrl | ssLeft, set));
+  EXPECT_FALSE(options.Boxes.BoxBeforeMouseDown(obxFollowTriggerNotes, ssCtrl | ssLeft, set));
   EXPECT_TRUE(shown);
   EXPECT_TRUE(options.Setup.FollowTriggerNotes);
   EXPECT_EQ(options.Form.LastInfo(), "Follow Trigger Notes: On");
@@ -218,29 +219,29 @@ TEST(OptionBoxes, CtrlLeftResetsConsumesTheClickAndAlwaysNotifies) {
   options.Setup.NoteSetup.RandomNoteAssignment = true;
   for (size_t i = 0; i < timing.size(); ++i) {
     shown = true;
-    EXPECT_FALSE(options.Logic.BoxBeforeMouseDown(timing[i], ssCtrl | ssLeft, set));
+    EXPECT_FALSE(options.Boxes.BoxBeforeMouseDown(timing[i], ssCtrl | ssLeft, set));
     EXPECT_FALSE(shown);
-    EXPECT_FALSE(options.Logic.BoxFromPlugin(timing[i]));
+    EXPECT_FALSE(options.Boxes.BoxFromPlugin(timing[i]));
     EXPECT_EQ(options.Form.LastInfo(), texts[i]);
   }
   EXPECT_EQ(options.Form.Notifies, 4);
   // A plain press goes on to the box.
-  EXPECT_TRUE(options.Logic.BoxBeforeMouseDown(obxRelativeTiming, ssLeft, set));
+  EXPECT_TRUE(options.Boxes.BoxBeforeMouseDown(obxRelativeTiming, ssLeft, set));
 }
 
 TEST(OptionBoxes, AClickStoresAndNotifiesOnlyAChange) {
   TOptions options;
-  options.Logic.BoxClick(obxRelativeTiming, true);
+  options.Boxes.BoxClick(obxRelativeTiming, true);
   EXPECT_TRUE(options.Setup.NoteSetup.RelativeTiming);
   EXPECT_EQ(options.Form.LastInfo(), "Relative Timing: On");
   EXPECT_EQ(options.Form.Notifies, 1);
-  options.Logic.BoxClick(obxRelativeTiming, true);
+  options.Boxes.BoxClick(obxRelativeTiming, true);
   EXPECT_EQ(options.Form.Notifies, 1);
-  options.Logic.BoxClick(obxFollowTriggerNotes, false);
+  options.Boxes.BoxClick(obxFollowTriggerNotes, false);
   EXPECT_FALSE(options.Setup.FollowTriggerNotes);
   EXPECT_EQ(options.Form.LastInfo(), "Follow Trigger Notes: Off");
   options.Form.FormUpdating = true;
-  options.Logic.BoxClick(obxSameRandomVelocity, true);
+  options.Boxes.BoxClick(obxSameRandomVelocity, true);
   EXPECT_FALSE(options.Setup.NoteSetup.SameRandomVelocity);
   EXPECT_EQ(options.Form.Notifies, 2);
 }
@@ -273,7 +274,7 @@ TEST(OctaveLearning, AnyOtherActionCancelsWithoutAResult) {
   TOptions options;
   options.Logic.StartLearnOctave(oinOctaveRangeTo);
   bool shown = false;
-  options.Logic.BoxBeforeMouseDown(obxRelativeTiming, ssLeft, [&](bool checked) { shown = checked; });
+  options.Boxes.BoxBeforeMouseDown(obxRelativeTiming, ssLeft, [&](bool checked) { shown = checked; });
   EXPECT_EQ(options.Form.Mode, ccmNone);
   EXPECT_FALSE(options.To().Highlight);
   options.Logic.SetLearnedOctave(3);
