@@ -1,5 +1,6 @@
 #include "gui/ZelModuleEditor.h"
 
+#include "gui/VSTEditorMenu.h"
 #include "gui/ZelJuceRuntime.h"
 #include "gui/ZelUiServices.h"
 
@@ -7,7 +8,7 @@ TZelModuleEditor::TZelModuleEditor(TVSTPluginBase* module, void* parentWindow, c
                                    const TEditorFormMaker& maker) {
   ZelJuceRuntime::Acquire();
   try {
-    FForm = maker ? maker(module, skin) : std::make_unique<TfrmVSTEditorBase>(module, skin);
+    FForm = maker ? maker(module, skin) : std::make_unique<TfrmVSTEditorMenu>(module, skin);
     FForm->setTopLeftPosition(0, 0);
     FForm->setVisible(true);
     // Borderless child of the host's window; the host draws the frame.

@@ -10,7 +10,7 @@
 
 class TVSTPluginBase;
 
-// Makes the form of the registered editor class; the base window until the main editor registers.
+// Makes the form of the registered editor class; the editor shell until the main editor registers.
 using TEditorFormMaker =
     std::function<std::unique_ptr<TfrmVSTEditorBase>(TVSTPluginBase* module, const TZelSkin* skin)>;
 

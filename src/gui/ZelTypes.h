@@ -1,6 +1,8 @@
 // ZelTypes: the small types every one of the maker's controls shares (colours, mouse, shift state, hooks).
 #pragma once
 
+#include "engine/ZelMidi.h" // RoundHalfEven: one rounding rule for the engine and the controls
+
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -71,14 +73,3 @@ struct TRect {
   int Width() const { return Right - Left + 1; }
   int Height() const { return Bottom - Top + 1; }
 };
-
-// To nearest, halves to the even neighbour.
-inline int64_t RoundHalfEven(double value) {
-  double lower = std::floor(value);
-  double diff = value - lower;
-  int64_t result = static_cast<int64_t>(lower);
-  if (diff > 0.5 || (diff == 0.5 && (result % 2 != 0))) {
-    ++result;
-  }
-  return result;
-}
