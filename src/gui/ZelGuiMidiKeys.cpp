@@ -92,7 +92,13 @@ void TZelGuiMidiKeys::paint(juce::Graphics& g) {
 void TZelGuiMidiKeys::mouseDown(const juce::MouseEvent& event) {
   FKeys.MouseDown(ButtonOf(event), ShiftOf(event), event.x, event.y);
   if (event.mods.isPopupMenu() && PopupMenu != nullptr) {
-    ShowZelPopupMenu(*PopupMenu, *this);
+    bool handled = false;
+    if (OnContextPopup) {
+      OnContextPopup(this, event.x, event.y, handled);
+    }
+    if (!handled) {
+      ShowZelPopupMenu(*PopupMenu, *this);
+    }
   }
 }
 
@@ -116,4 +122,10 @@ void TZelGuiMidiKeys::mouseDrag(const juce::MouseEvent& event) {
 
 void TZelGuiMidiKeys::mouseExit(const juce::MouseEvent&) {
   FKeys.MouseLeave();
+}
+
+void TZelGuiMidiKeys::mouseDoubleClick(const juce::MouseEvent& event) {
+  if (OnDblClick) {
+    OnDblClick(this, ButtonOf(event), ShiftOf(event), event.x, event.y);
+  }
 }

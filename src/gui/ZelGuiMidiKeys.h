@@ -10,12 +10,19 @@ class TZelGuiMidiKeys : public juce::Component, public TObject, private juce::Ti
 public:
   // Text drawn on a key after it was painted; the font colour is already set.
   using TDrawKeyEvent = std::function<void(TObject* sender, const TGuiSingleKey& key, juce::Graphics& g)>;
+  // A double click anywhere on the control: button, shift state and position.
+  using TMouseOnKeyEvent =
+      std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 
   TZelGuiMidiKeys();
   ~TZelGuiMidiKeys() override;
 
   TCustomGuiMidiKeys& Keys() { return FKeys; }
   TDrawKeyEvent OnDrawKey;
+  // Before the popup menu opens on a right-click, with the click's position; a handler that sets
+  // handled keeps the menu closed.
+  std::function<void(TObject* sender, int x, int y, bool& handled)> OnContextPopup;
+  TMouseOnKeyEvent OnDblClick;
   juce::Font KeyFont;
   TZelPopupMenu* PopupMenu = nullptr;
 
@@ -29,6 +36,7 @@ public:
   void mouseMove(const juce::MouseEvent& event) override;
   void mouseDrag(const juce::MouseEvent& event) override;
   void mouseExit(const juce::MouseEvent& event) override;
+  void mouseDoubleClick(const juce::MouseEvent& event) override;
   void parentHierarchyChanged() override { Loaded(); }
   void lookAndFeelChanged() override { Loaded(); }
   void enablementChanged() override { FKeys.SetEnabled(isEnabled()); }

@@ -2,6 +2,7 @@
 #include "engine/Plugin.h"
 #include "host/VSTPluginBaseDM.h"
 #if defined(TRIAXO_WITH_EDITOR)
+#include "editor/Editor.h"
 #include "gui/ZelEditorFactory.h"
 #endif
 
@@ -44,7 +45,7 @@ TRIAXO_EXPORT vst::AEffect* VST_CALL VSTPluginMain(vst::AudioMasterCallback audi
   try {
 #if defined(TRIAXO_WITH_EDITOR)
     // Before the first instance exists, as the module asks its factory at every editor open.
-    static const bool editorRegistered = (RegisterTriaxoEditor(), true);
+    static const bool editorRegistered = (RegisterMainEditor(RegisterTriaxoEditor()), true);
     (void)editorRegistered;
 #endif
     auto module = std::make_unique<TVSTPluginBase>(MakePlugin);

@@ -19,77 +19,13 @@
 #include <sys/resource.h>
 #include <thread>
 
+// Xlib last: its macros would break the headers above.
+#include "EditorWindowLinux.h"
+
 namespace {
+using EditorWindowTest::PumpFor;
 using EditorWindowTest::TCheckBoxForm;
-using EditorWindowTest::TestHostCallback;
-// A top-level window standing in for the host's editor frame.
-struct THostWindow {
-  Display* XDisplay = nullptr;
-  Window Frame = 0;
-
-  THostWindow() {
-    XDisplay = XOpenDisplay(nullptr);
-    if (XDisplay == nullptr) {
-      return;
-    }
-    Frame = XCreateSimpleWindow(XDisplay, DefaultRootWindow(XDisplay), 0, 0, 700, 500, 0, 0, 0);
-    XMapWindow(XDisplay, Frame);
-    XSync(XDisplay, False);
-  }
-  ~THostWindow() {
-    if (XDisplay != nullptr) {
-      XDestroyWindow(XDisplay, Frame);
-      XCloseDisplay(XDisplay);
-    }
-  }
-  std::vector<Window> Children() const {
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    std::vector<Window> result;
-    if (XQueryTree(XDisplay, Frame, &root, &parent, &children, &count) != 0) {
-      result.assign(children, children + count);
-      XFree(children);
-    }
-    return result;
-  }
-  unsigned long PixelAt(Window w, int x, int y) const {
-    XImage* image = XGetImage(XDisplay, w, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) {
-      return 0xFFFFFFFFul;
-    }
-    unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFFul;
-    XDestroyImage(image);
-    return pixel;
-  }
-  void Click(Window w, int x, int y) {
-    XEvent event;
-    std::memset(&event, 0, sizeof event);
-    event.xbutton.type = ButtonPress;
-    event.xbutton.display = XDisplay;
-    event.xbutton.window = w;
-    event.xbutton.root = DefaultRootWindow(XDisplay);
-    event.xbutton.x = x;
-    event.xbutton.y = y;
-    event.xbutton.button = Button1;
-    event.xbutton.same_screen = True;
-    event.xbutton.time = CurrentTime;
-    XSendEvent(XDisplay, w, True, ButtonPressMask, &event);
-    event.xbutton.type = ButtonRelease;
-    event.xbutton.state = Button1Mask;
-    XSendEvent(XDisplay, w, True, ButtonReleaseMask, &event);
-    XSync(XDisplay, False);
-  }
-};
-
-template <typename Pump> void PumpFor(int milliseconds, Pump pump) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (std::chrono::steady_clock::now() < end) {
-    pump();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-}
+using EditorWindowTest::THostWindow;
 
 bool IsDarkGrey(unsigned long pixel) {
   const int r = static_cast<int>((pixel >> 16) & 0xFF);
@@ -141,36 +77,8 @@ TEST(EditorWindow, SyntheticClickInARealWindowTogglesACheckBox) {
 
 #if defined(TRIAXO_PLUGIN_PATH)
 namespace {
-struct TLoadedPlugin {
-  void* Library = nullptr;
-  vst::AEffect* Effect = nullptr;
-
-  TLoadedPlugin() {
-    Library = dlopen(TRIAXO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (Library == nullptr) {
-      return;
-    }
-    auto entry = reinterpret_cast<vst::PluginEntryProc>(dlsym(Library, "VSTPluginMain"));
-    if (entry != nullptr) {
-      Effect = entry(&TestHostCallback);
-    }
-    if (Effect != nullptr) {
-      Dispatch(vst::effOpen);
-      Dispatch(vst::effSetSampleRate, 0, 0, nullptr, 44100.0f);
-      Dispatch(vst::effMainsChanged, 0, 1);
-    }
-  }
-  ~TLoadedPlugin() {
-    if (Effect != nullptr) {
-      Dispatch(vst::effClose);
-    }
-    // The library stays loaded: hosts unload at exit, and JUCE's statics die with the process.
-  }
-  vst::VstIntPtr Dispatch(vst::VstInt32 opcode, vst::VstInt32 index = 0, vst::VstIntPtr value = 0,
-                          void* ptr = nullptr, float opt = 0.0f) {
-    return Effect->dispatcher(Effect, opcode, index, value, ptr, opt);
-  }
-  void Idle() { Dispatch(vst::effEditIdle); }
+struct TLoadedPlugin : EditorWindowTest::TLoadedPlugin {
+  TLoadedPlugin() : EditorWindowTest::TLoadedPlugin(TRIAXO_PLUGIN_PATH) {}
 };
 
 double CpuSeconds() {
@@ -216,19 +124,19 @@ TEST(PluginEditorWindow, HostOpensUsesClosesAndReopensTheEditor) {
 
     ASSERT_EQ(plugin.Dispatch(vst::effEditGetRect, 0, 0, &rect), 1);
     ASSERT_NE(rect, nullptr);
-    EXPECT_EQ(rect->right - rect->left, 531);
-    EXPECT_EQ(rect->bottom - rect->top, 396);
+    EXPECT_EQ(rect->right - rect->left, 936);
+    EXPECT_EQ(rect->bottom - rect->top, 508);
     XWindowAttributes attributes{};
     XGetWindowAttributes(host.XDisplay, children[0], &attributes);
-    EXPECT_EQ(attributes.width, 531);
-    EXPECT_EQ(attributes.height, 396);
+    EXPECT_EQ(attributes.width, 936);
+    EXPECT_EQ(attributes.height, 508);
     EXPECT_EQ(attributes.map_state, IsViewable);
     // panMain takes the Carbon panel colour (#2B2B2B) at alpha 220 over the tile.
-    const unsigned long inside = host.PixelAt(children[0], 200, 200);
+    const unsigned long inside = host.PixelAt(children[0], 600, 30);
     EXPECT_NEAR(static_cast<int>((inside >> 8) & 0xFF), 0x29, 3);
 
     // A click on the main panel and the host's wheel notice are handled without harm.
-    host.Click(children[0], 200, 200);
+    host.Click(children[0], 600, 30);
     EXPECT_EQ(plugin.Dispatch(vst::effVendorSpecific, 0, 0x57686565), 0);
     PumpFor(120, [&] { plugin.Idle(); });
     EXPECT_EQ(host.Children().size(), 1u);

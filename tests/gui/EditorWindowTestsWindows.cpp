@@ -252,18 +252,18 @@ TEST(PluginEditorWindow, HostOpensPaintsClosesAndReopensTheEditorOfTheDll) {
 
     ASSERT_EQ(plugin.Dispatch(vst::effEditGetRect, 0, 0, &rect), 1);
     ASSERT_NE(rect, nullptr);
-    EXPECT_EQ(rect->right - rect->left, 531);
-    EXPECT_EQ(rect->bottom - rect->top, 396);
+    EXPECT_EQ(rect->right - rect->left, 936);
+    EXPECT_EQ(rect->bottom - rect->top, 508);
     RECT client{};
     GetClientRect(children[0], &client);
-    EXPECT_EQ(client.right - client.left, 531);
-    EXPECT_EQ(client.bottom - client.top, 396);
+    EXPECT_EQ(client.right - client.left, 936);
+    EXPECT_EQ(client.bottom - client.top, 508);
     EXPECT_TRUE(IsWindowVisible(children[0]));
     // panMain takes the Carbon panel colour (#2B2B2B) at alpha 220 over the tile.
-    EXPECT_NEAR(GetGValue(PixelAt(children[0], 200, 200)), 0x29, 3);
+    EXPECT_NEAR(GetGValue(PixelAt(children[0], 600, 30)), 0x29, 3);
 
     // A click on the main panel and the host's wheel notice are handled without harm.
-    Click(children[0], 200, 200);
+    Click(children[0], 600, 30);
     EXPECT_EQ(plugin.Dispatch(vst::effVendorSpecific, 0, 0x57686565 /* 'Whee' */), 0);
     PumpFor(120, [&] { plugin.Idle(); });
     EXPECT_EQ(host.Children().size(), 1u);
