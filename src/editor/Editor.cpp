@@ -3,6 +3,7 @@
 #include "editor/FileSetup.h"
 #include "engine/Plugin.h"
 #include "engine/TriaxoSetup.h"
+#include "engine/ZelMidi.h"
 #include "gui/ZelEditorFactory.h"
 #include "gui/ZelJuceInput.h"
 #include "gui/ZelLookAndFeel.h"
@@ -53,12 +54,6 @@ constexpr TColor NearOctaves = RGBColor(236, 236, 236);
 
 const std::array<const char*, Octave> PitchNames = {"C",  "C#", "D",  "D#", "E",  "F",
                                                     "F#", "G",  "G#", "A",  "A#", "B"};
-
-// The note name of a pitch (sharps only), as the engine's NoteName gives it; that unit's rounding
-// helper would clash with the toolkit's.
-std::string NoteName(int32_t note) {
-  return PitchNames[static_cast<std::size_t>(((note % Octave) + Octave) % Octave)];
-}
 
 void PlaceLabel(juce::Label& label, juce::Component& parent, const juce::String& text, int x, int y, int w,
                 int h, const juce::Font& font, juce::Justification justification) {
@@ -147,7 +142,7 @@ private:
 // ---- Frame
 
 TfrmEditor::TfrmEditor(TVSTPluginBase* module, const TZelSkin* skin)
-    : TfrmVSTEditorBase(module, skin),
+    : TfrmVSTEditorMenu(module, skin),
       FPlugin(module != nullptr ? dynamic_cast<TVSTPlugin*>(&module->Plugin()) : nullptr),
       FPreviewTarget(std::make_unique<TPluginPreviews>(FPlugin)), FPreview(*FPreviewTarget) {
   if (FPlugin == nullptr) {
@@ -158,27 +153,30 @@ TfrmEditor::TfrmEditor(TVSTPluginBase* module, const TZelSkin* skin)
   CreateControls();
   LoadChordLibrary();
   LoadScaleTemplates();
-  FStopRetry.Interval = StopRetryMs;
+  FStopRetry.SetInterval(StopRetryMs);
   FStopRetry.OnTimer = [this] {
     FPreview.RetryStops();
     if (!FPreview.HasPendingStops()) {
-      FStopRetry.Stop();
+      FStopRetry.SetEnabled(false);
+    }
+  };
+  // The shell hides "Lowest Octave"; this editor offers it.
+  ddmMenu.OnPopup = [this](TZelPopupMenu& menu) {
+    ddmMenuPopup(menu);
+    if (ddmMain_LowestOctave != nullptr) {
+      ddmMain_LowestOctave->Visible = true;
     }
   };
   setSize(ClientWidth, ClientHeight);
 }
 
 TfrmEditor::~TfrmEditor() {
-  timEditChordID.Stop();
-  FStopRetry.Stop();
+  timEditChordID.SetEnabled(false);
+  FStopRetry.SetEnabled(false);
 }
 
 TTriaxoSetup& TfrmEditor::Setup() {
   return FPlugin != nullptr ? FPlugin->Setup : *FOwnSetup;
-}
-
-TUiOwner TfrmEditor::Owner() {
-  return static_cast<juce::Component*>(this);
 }
 
 void TfrmEditor::NotifyHostChanged() {
@@ -332,7 +330,7 @@ void TfrmEditor::CreateKeyboards() {
     popChordPopup();
   };
 
-  timEditChordID.Interval = EditChordIDDelayMs;
+  timEditChordID.SetInterval(EditChordIDDelayMs);
   timEditChordID.OnTimer = [this] {
     timEditChordIDTimer();
   };
@@ -401,10 +399,6 @@ void TfrmEditor::StyleTexts() {
   }
 }
 
-void TfrmEditor::resized() {
-  TfrmVSTEditorBase::resized();
-}
-
 void TfrmEditor::LoadChordLibrary() {
   const std::string folder = Module() != nullptr ? Module()->DataFolder() : std::string();
   const std::string text = TFileSetupHolder::DefaultText(TFileSetupHolder::ChordsFileName);
@@ -434,7 +428,7 @@ void TfrmEditor::UpdateFromPlugin() {
 }
 
 void TfrmEditor::ShowInfo(const std::string& text) {
-  TfrmVSTEditorBase::ShowInfo(text.empty() ? SoundingNotes().BuildText() : text);
+  TfrmVSTEditorMenu::ShowInfo(text.empty() ? SoundingNotes().BuildText() : text);
 }
 
 void TfrmEditor::SetLearnedOctave(int32_t) {
@@ -442,14 +436,37 @@ void TfrmEditor::SetLearnedOctave(int32_t) {
 }
 
 void TfrmEditor::CancelModes() {
-  if (Module() != nullptr) {
-    Module()->SetCCMode(ccmNone);
+  // The octave input waiting for a learned octave is released here, with the options panel.
+  TfrmVSTEditorMenu::CancelModes();
+}
+
+void TfrmEditor::LowestOctaveChanged() {
+  TfrmVSTEditorMenu::LowestOctaveChanged();
+}
+
+void TfrmEditor::AfterInitPreset() {
+  FullRefresh();
+}
+
+void TfrmEditor::AfterPresetBrowser() {
+  FullRefresh();
+}
+
+void TfrmEditor::GetPresetBrowserSize(int& width, int& height) {
+  width = getWidth() - 192;
+  height = getHeight() - 96;
+}
+
+bool TfrmEditor::ControlMouseDown(const std::string& controlName, TShiftState shift,
+                                  const TControlRefresh& refresh, TObject* data) {
+  if (Module() != nullptr && Module()->CCMode() == ccmLearnOctave) {
+    CancelModes();
   }
-  ShowInfo("");
+  return TfrmVSTEditorMenu::ControlMouseDown(controlName, shift, refresh, data);
 }
 
 void TfrmEditor::FormShow() {
-  TfrmVSTEditorBase::FormShow();
+  TfrmVSTEditorMenu::FormShow();
   FullRefresh();
 }
 
@@ -528,7 +545,7 @@ void TfrmEditor::ReleasePressedKey() {
 
 void TfrmEditor::StartStopRetries() {
   if (FPreview.HasPendingStops() && !FStopRetry.Enabled()) {
-    FStopRetry.Start();
+    FStopRetry.SetEnabled(true);
   }
 }
 
@@ -559,12 +576,12 @@ void TfrmEditor::MidiKeysTriggerContextPopup(int x, int y, bool& handled) {
 
 void TfrmEditor::MidiKeysTriggerDblClick(TShiftState shift) {
   if ((shift & ssCtrl) == 0) {
-    timEditChordID.Start();
+    timEditChordID.SetEnabled(true);
   }
 }
 
 void TfrmEditor::timEditChordIDTimer() {
-  timEditChordID.Stop();
+  timEditChordID.SetEnabled(false);
   const auto mouse = juce::Desktop::getInstance().getMainMouseSource().getScreenPosition().roundToInt();
   const auto local = MidiKeysTrigger.getLocalPoint(nullptr, mouse);
   const int32_t key = MidiKeysTrigger.Keys().KeyAt(local.x, local.y);

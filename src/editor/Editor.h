@@ -5,13 +5,14 @@
 #include "editor/ChordSetupEdits.h"
 #include "editor/PreviewPlayer.h"
 #include "editor/ScaleTemplates.h"
-#include "gui/VSTEditorBase.h"
+#include "gui/VSTEditorMenu.h"
 #include "gui/ZelCheckBox.h"
 #include "gui/ZelGuiMidiKeys.h"
 #include "gui/ZelGuiPanel.h"
 #include "gui/ZelMenuButton.h"
 #include "gui/ZelPopupMenu.h"
 #include "gui/ZelSpTBXSpeedButton.h"
+#include "gui/ZelTimer.h"
 #include "host/UiServices.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -37,27 +38,10 @@ public:
   void paintButton(juce::Graphics& g, bool highlighted, bool down) override;
 };
 
-// A one-shot or repeating timer whose tick runs a handler.
-class TEditorTimer : private juce::Timer {
-public:
-  std::function<void()> OnTimer;
-  int32_t Interval = 1000;
-  void Start() { startTimer(Interval); }
-  void Stop() { stopTimer(); }
-  bool Enabled() const { return isTimerRunning(); }
-
-private:
-  void timerCallback() override {
-    if (OnTimer) {
-      OnTimer();
-    }
-  }
-};
-
 // The main editor. User-interface thread only: the audio thread reaches it through the plug-in's
 // editor feed and edit-idle call (docs/threading.md). Every edit goes into the plug-in's own setup
 // through TChordSetupEdits, which publishes whole chords and tells the host.
-class TfrmEditor : public TfrmVSTEditorBase {
+class TfrmEditor : public TfrmVSTEditorMenu {
 public:
   static constexpr int ClientWidth = 936;
   static constexpr int ClientHeight = 508;
@@ -73,17 +57,22 @@ public:
   TTriaxoSetup& Setup();
   TChordSetupEdits& Edits() { return *FEdits; }
 
-  // Overrides of the base window.
+  // Overrides of the shell, in its slot order.
   void UpdateFromPlugin() override;
+  // Ends the modes a mouse action cancels (octave learning, then the shell's CC modes) and shows the
+  // info line's default text.
+  void CancelModes() override;
+  void LowestOctaveChanged() override;
+  void AfterInitPreset() override;
+  void AfterPresetBrowser() override;
+  void GetPresetBrowserSize(int& width, int& height) override;
+  bool ControlMouseDown(const std::string& controlName, TShiftState shift, const TControlRefresh& refresh,
+                        TObject* data) override;
+  // An empty text shows the notes now sounding (empty when none).
   void ShowInfo(const std::string& text) override;
   void SetLearnedOctave(int32_t octave) override;
   void RefreshHighlights() override;
   void FormShow() override;
-  void resized() override;
-
-  // Ends the modes a mouse action cancels (MIDI CC learn, octave learning), then shows the info
-  // line's default text.
-  void CancelModes();
   // Everything the keyboards and the wizard show, from the setup (shown, after Init, after the
   // preset browser).
   void FullRefresh();
@@ -107,7 +96,7 @@ public:
   TEditorSpeedButton prevPreviewChord;
   TZelPopupMenu popTrigger;
   TZelPopupMenu popChord;
-  TEditorTimer timEditChordID;
+  TZelTimer timEditChordID;
 
   // Chord library.
   TZelMenuButton btnChordMenu;
@@ -174,7 +163,6 @@ private:
   void LoadChordLibrary();
   void LoadScaleTemplates();
   void NotifyHostChanged();
-  TUiOwner Owner();
   // Whether MIDI trigger notes are shown: mouse previews wait until they are released.
   bool HighlightsShown() { return HighlightedNotes().Count() > 0; }
   void ReleasePressedKey();
@@ -186,7 +174,7 @@ private:
   std::unique_ptr<TChordSetupEdits> FEdits;
   std::unique_ptr<TPluginPreviews> FPreviewTarget;
   TPreviewPlayer FPreview;
-  TEditorTimer FStopRetry;
+  TZelTimer FStopRetry;
 
   TChordLibrary FChordLines;
   TScaleTemplates FTemplateLines;

@@ -132,11 +132,11 @@ TEST(PluginEditorWindow, HostOpensUsesClosesAndReopensTheEditor) {
     EXPECT_EQ(attributes.height, 508);
     EXPECT_EQ(attributes.map_state, IsViewable);
     // panMain takes the Carbon panel colour (#2B2B2B) at alpha 220 over the tile.
-    const unsigned long inside = host.PixelAt(children[0], 600, 30);
+    const unsigned long inside = host.PixelAt(children[0], 600, 70);
     EXPECT_NEAR(static_cast<int>((inside >> 8) & 0xFF), 0x29, 3);
 
     // A click on the main panel and the host's wheel notice are handled without harm.
-    host.Click(children[0], 600, 30);
+    host.Click(children[0], 600, 70);
     EXPECT_EQ(plugin.Dispatch(vst::effVendorSpecific, 0, 0x57686565), 0);
     PumpFor(120, [&] { plugin.Idle(); });
     EXPECT_EQ(host.Children().size(), 1u);

@@ -260,10 +260,10 @@ TEST(PluginEditorWindow, HostOpensPaintsClosesAndReopensTheEditorOfTheDll) {
     EXPECT_EQ(client.bottom - client.top, 508);
     EXPECT_TRUE(IsWindowVisible(children[0]));
     // panMain takes the Carbon panel colour (#2B2B2B) at alpha 220 over the tile.
-    EXPECT_NEAR(GetGValue(PixelAt(children[0], 600, 30)), 0x29, 3);
+    EXPECT_NEAR(GetGValue(PixelAt(children[0], 600, 70)), 0x29, 3);
 
     // A click on the main panel and the host's wheel notice are handled without harm.
-    Click(children[0], 600, 30);
+    Click(children[0], 600, 70);
     EXPECT_EQ(plugin.Dispatch(vst::effVendorSpecific, 0, 0x57686565 /* 'Whee' */), 0);
     PumpFor(120, [&] { plugin.Idle(); });
     EXPECT_EQ(host.Children().size(), 1u);

@@ -28,10 +28,10 @@ using EditorWindowTest::THostWindow;
 
 constexpr int EditorWidth = 936;
 constexpr int EditorHeight = 508;
-// Where the chord setup panel lies in the editor window: the main panel's origin (the base window's
-// margins) plus the panel's place in it.
+// Where the chord setup panel lies in the editor window: the main panel's origin (below the heading)
+// plus the panel's place in it.
 constexpr int PanMainLeft = 3;
-constexpr int PanMainTop = 4;
+constexpr int PanMainTop = 45;
 constexpr int ChordSetupLeft = PanMainLeft + 12;
 constexpr int ChordSetupTop = PanMainTop + 58;
 constexpr int SampleRate = 44100;
