@@ -16,7 +16,8 @@ TTriaxoSetup* PluginSetup(TfrmVSTEditorMenu& form) {
 }
 } // namespace
 
-TEditorFormLink::TEditorFormLink(TfrmVSTEditorMenu& form) : FForm(form), FSetup(PluginSetup(form)) {
+TEditorFormLink::TEditorFormLink(TfrmVSTEditorMenu& form, TTriaxoSetup* setup)
+    : FForm(form), FSetup(setup != nullptr ? setup : PluginSetup(form)) {
   if (FSetup == nullptr) {
     FOwnSetup = std::make_unique<TTriaxoSetup>();
     FSetup = FOwnSetup.get();

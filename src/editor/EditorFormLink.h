@@ -13,7 +13,8 @@ class TTriaxoSetup;
 // tests) edits a setup of its own and tells no host. User-interface thread only.
 class TEditorFormLink : public TOptionsOwner {
 public:
-  explicit TEditorFormLink(TfrmVSTEditorMenu& form);
+  // setup: the one the form edits; null takes the plug-in's (or a setup of its own without one).
+  explicit TEditorFormLink(TfrmVSTEditorMenu& form, TTriaxoSetup* setup = nullptr);
   ~TEditorFormLink() override;
   TEditorFormLink(const TEditorFormLink&) = delete;
   TEditorFormLink& operator=(const TEditorFormLink&) = delete;

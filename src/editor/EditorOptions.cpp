@@ -10,31 +10,32 @@ constexpr int InputHeight = 24;
 constexpr float CaptionSize = 13.0f;
 } // namespace
 
-TEditorOptions::TEditorOptions(TfrmVSTEditorMenu& form, TZelGuiPanel& panel)
-    : chkFollowTriggerNotes("Follow Trigger Notes"), FPanel(panel), FOwner(form),
+TEditorOptions::TEditorOptions(TfrmVSTEditorMenu& form, TZelGuiPanel& panel, TTriaxoSetup* setup)
+    : chkFollowTriggerNotes("Follow Trigger Notes"), FPanel(panel), FOwner(form, setup),
       FLogic(FOwner.Setup(), FOwner,
              {&inputOctaveRangeFrom.Model(), &inputOctaveRangeTo.Model(), &inputTransposeOctave.Model(),
               &inputTransposeOctaveBelow.Model(), &inputTransposeOctaveAbove.Model()}),
       FBoxes(FOwner.Setup(), FOwner) {
-  PlaceStaticText(FPanel, lblOctaveRange, "Octave Range", 683, 2, CaptionSize);
+  PlaceStaticText(FPanel, lblOctaveRange, "Octave Range", 683, 2, CaptionSize, 819 - 683);
   PlaceInput(oinOctaveRangeFrom, 819, 0);
   PlaceStaticText(FPanel, lblOctaveRangeDash, "-", 859, 2, CaptionSize);
   PlaceInput(oinOctaveRangeTo, 870, 0);
-  PlaceStaticText(FPanel, lblTransposeOctave, "Transpose Octave", 683, 34, CaptionSize);
+  PlaceStaticText(FPanel, lblTransposeOctave, "Transpose Octave", 683, 34, CaptionSize, 819 - 683);
   PlaceInput(oinTransposeOctave, 819, 32);
   HorzLine.setBounds(683, 70, 223, 10);
   FPanel.addAndMakeVisible(HorzLine);
-  PlaceStaticText(FPanel, lblTransposeOctaveBelow, "Transpose Oct Below", 683, 85, CaptionSize);
+  PlaceStaticText(FPanel, lblTransposeOctaveBelow, "Transpose Oct Below", 683, 85, CaptionSize, 819 - 683);
   PlaceInput(oinTransposeOctaveBelow, 819, 85);
   PlaceInput(oinTransposeOctaveAbove, 819, 115);
-  PlaceStaticText(FPanel, lblTransposeOctaveAbove, "Transpose Oct Above", 683, 117, CaptionSize);
+  PlaceStaticText(FPanel, lblTransposeOctaveAbove, "Transpose Oct Above", 683, 117, CaptionSize, 819 - 683);
 
   FLogic.OnHighlightChanged = [this](TOptionInput input) {
     Input(input).repaint();
   };
 
-  chkFollowTriggerNotes.Font = ZelFonts::Make("Segoe UI", CaptionSize, true);
-  chkFollowTriggerNotes.setBounds(683, 149, 200, 22);
+  chkFollowTriggerNotes.setBounds(683, 149, 906 - 683, 22);
+  chkFollowTriggerNotes.Font = FitStaticFont(ZelFonts::Make("Segoe UI", CaptionSize, true),
+                                             chkFollowTriggerNotes.getButtonText(), 906 - 683 - 21);
   chkFollowTriggerNotes.SetChecked(true);
   chkFollowTriggerNotes.OnBeforeMouseDown = [this](TObject*, TMouseButton, TShiftState shift, int, int,
                                                    bool& proceed) {

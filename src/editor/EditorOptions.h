@@ -12,12 +12,14 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 class TfrmVSTEditorMenu;
+class TTriaxoSetup;
 
 // Creates, places and handles the option controls inside the form's chord-setup panel; the rules live in
 // TOptionsLogic and TOptionBoxes. User-interface thread only.
 class TEditorOptions {
 public:
-  TEditorOptions(TfrmVSTEditorMenu& form, TZelGuiPanel& panel);
+  // setup: the one the form edits (null: the plug-in's).
+  TEditorOptions(TfrmVSTEditorMenu& form, TZelGuiPanel& panel, TTriaxoSetup* setup = nullptr);
   TEditorOptions(const TEditorOptions&) = delete;
   TEditorOptions& operator=(const TEditorOptions&) = delete;
 

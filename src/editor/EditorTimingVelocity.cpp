@@ -20,6 +20,8 @@ constexpr TColor MoneyGreen = 0xC0DCC0;
 constexpr TColor ActiveCaption = 0x99B4D1;
 constexpr int BoxWidth = 190;
 constexpr int BoxHeight = 22;
+// The check box draws its caption this far right of its left edge.
+constexpr int BoxTextLeft = 19 + 2;
 constexpr float DialScrollRange = 600.0f;
 constexpr float DialWheelStep = 0.2f;
 constexpr float VelocityScaleLimit = 100.0f;
@@ -27,9 +29,10 @@ constexpr float VelocityRandomMax = 200.0f;
 
 } // namespace
 
-TEditorTimingVelocity::TEditorTimingVelocity(TfrmVSTEditorMenu& form, TZelGuiPanel& panel)
+TEditorTimingVelocity::TEditorTimingVelocity(TfrmVSTEditorMenu& form, TZelGuiPanel& panel,
+                                             TTriaxoSetup* setup)
     : chkRelativeTiming("Relative Timing"), chkSameRandomVelocity("Same Random Velocity"),
-      chkRandomNoteAssignment("Random Note Assignment"), FForm(form), FPanel(panel), FOwner(form),
+      chkRandomNoteAssignment("Random Note Assignment"), FForm(form), FPanel(panel), FOwner(form, setup),
       FBoxes(FOwner.Setup(), FOwner) {
   for (int32_t row = 0; row < RowCount; ++row) {
     CreateRow(row);
@@ -52,10 +55,11 @@ void TEditorTimingVelocity::CreateRow(int32_t index) {
   row.panNote.setBounds(RowPanelLeft, top, RowPanelWidth, RowPanelHeight);
   FPanel.addAndMakeVisible(row.panNote);
 
-  PlaceStaticText(row.panNote, row.lblStart, "Start Delay", 9, 10, 13.0f);
-  PlaceStaticText(row.panNote, row.lblEnd, "End Delay", 9, 41, 13.0f);
-  PlaceStaticText(row.panNote, row.lblVelocityScale, "Vel Scale", 502, 6, 13.0f);
-  PlaceStaticText(row.panNote, row.lblVelocityScaleRandom, "Random", 573, 6, 13.0f);
+  // Each caption ends where the control to its right begins.
+  PlaceStaticText(row.panNote, row.lblStart, "Start Delay", 9, 10, 13.0f, 87 - 9);
+  PlaceStaticText(row.panNote, row.lblEnd, "End Delay", 9, 41, 13.0f, 87 - 9);
+  PlaceStaticText(row.panNote, row.lblVelocityScale, "Vel Scale", 502, 6, 13.0f, 573 - 502);
+  PlaceStaticText(row.panNote, row.lblVelocityScaleRandom, "Random", 573, 6, 13.0f, RowPanelWidth - 573);
 
   row.sliderNoteStart.setBounds(87, 8, 404, 24);
   row.sliderNoteEnd.setBounds(87, 39, 404, 24);
@@ -137,8 +141,10 @@ void TEditorTimingVelocity::BindDial(TZelGuiStitchedDial& dial, int32_t row, TTi
 }
 
 void TEditorTimingVelocity::BindBox(TZelCheckBox& box, TOptionBox which, int top) {
-  box.Font = ZelFonts::Make("Segoe UI", 13.0f, true);
-  box.setBounds(BoxLeft, top, BoxWidth, BoxHeight);
+  const int room = FPanel.getWidth() > BoxLeft ? FPanel.getWidth() - BoxLeft : BoxWidth;
+  box.setBounds(BoxLeft, top, std::min(BoxWidth, room), BoxHeight);
+  box.Font = FitStaticFont(ZelFonts::Make("Segoe UI", 13.0f, true), box.getButtonText(),
+                           box.getWidth() - BoxTextLeft);
   box.OnBeforeMouseDown = [this, &box, which](TObject*, TMouseButton, TShiftState shift, int, int,
                                               bool& proceed) {
     proceed = FBoxes.BoxBeforeMouseDown(which, shift, [&box](bool checked) { box.SetChecked(checked); });

@@ -17,6 +17,7 @@
 #include <string>
 
 class TfrmVSTEditorMenu;
+class TTriaxoSetup;
 
 // One chord-note position: caption, panel, the start and end sliders and the two velocity dials.
 struct TNoteRow {
@@ -40,7 +41,8 @@ public:
   static constexpr int BoxLeft = 714;
   static constexpr int BoxPitch = 23;
 
-  TEditorTimingVelocity(TfrmVSTEditorMenu& form, TZelGuiPanel& panel);
+  // setup: the one the form edits (null: the plug-in's).
+  TEditorTimingVelocity(TfrmVSTEditorMenu& form, TZelGuiPanel& panel, TTriaxoSetup* setup = nullptr);
   TEditorTimingVelocity(const TEditorTimingVelocity&) = delete;
   TEditorTimingVelocity& operator=(const TEditorTimingVelocity&) = delete;
 

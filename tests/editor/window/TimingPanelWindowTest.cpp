@@ -1,11 +1,10 @@
-// The timing rows and the options as components on the editor shell, bound to a real plug-in module: the
+// The timing rows and the options in the main editor, bound to a real plug-in module: the
 // parameter protocol, the host's automate calls, MIDI CC learn, refreshes, octave learning, and renders of
 // the timing panel in every style.
 #include "TestDisplay.h"
 #include "host/FakeHome.h"
 
-#include "editor/EditorOptions.h"
-#include "editor/EditorTimingVelocity.h"
+#include "editor/Editor.h"
 #include "engine/Plugin.h"
 #include "gui/VSTEditorMenu.h"
 #include "gui/ZelJuceRuntime.h"
@@ -48,62 +47,9 @@ vst::VstIntPtr VST_CALL RecordingHost(vst::AEffect*, vst::VstInt32 opcode, vst::
   return 0;
 }
 
-// The shell with the two panels of the main editor and the timing and options classes in them, forwarding
-// the protocol as the main editor does.
-class TTimingForm : public TfrmVSTEditorMenu {
-public:
-  TTimingForm(TVSTPluginBase* module, const TZelSkin* skin) : TfrmVSTEditorMenu(module, skin) {
-    setSize(936, 508);
-    for (TZelGuiPanel* panel : {&panChordSetup, &panTimingVelocity}) {
-      panel->Transparent = true;
-      panel->BorderVisible = false;
-      panel->setBounds(12, 58, 906, 390);
-      panMain.addAndMakeVisible(*panel);
-    }
-    Timing = std::make_unique<TEditorTimingVelocity>(*this, panTimingVelocity);
-    Options = std::make_unique<TEditorOptions>(*this, panChordSetup);
-    UpdateFromPlugin();
-  }
-
-  void UpdateFromPlugin() override {
-    Timing->UpdateControlsFromPlugin();
-    Options->UpdateFromPlugin();
-    Timing->UpdateBoxesFromPlugin();
-  }
-  void CancelModes() override {
-    Options->CancelLearning();
-    TfrmVSTEditorMenu::CancelModes();
-  }
-  void ControlChanged(const std::string& name) override { Timing->ControlChanged(name); }
-  void ControlValueChanged(const std::string& name, TObject* control, float value) override {
-    if (!Timing->ControlValueChanged(name, control)) {
-      TfrmVSTEditorMenu::ControlValueChanged(name, control, value);
-    }
-  }
-  void UpdateControl(const std::string& name, TObject* control) override {
-    if (!Timing->UpdateControl(name, control)) {
-      TfrmVSTEditorMenu::UpdateControl(name, control);
-    }
-  }
-  bool ControlMouseDown(const std::string& name, TShiftState shift, const TControlRefresh& refresh,
-                        TObject* data) override {
-    if (Module() != nullptr && Module()->CCMode() == ccmLearnOctave) {
-      CancelModes();
-    }
-    return TfrmVSTEditorMenu::ControlMouseDown(name, shift, refresh, data);
-  }
-  void LowestOctaveChanged() override {
-    TfrmVSTEditorMenu::LowestOctaveChanged();
-    Options->LowestOctaveChanged();
-  }
-  void SetLearnedOctave(int32_t octave) override { Options->SetLearnedOctave(octave); }
-  std::string Info() const { return lblInfo.getText().toStdString(); }
-
-  TZelGuiPanel panChordSetup;
-  TZelGuiPanel panTimingVelocity;
-  std::unique_ptr<TEditorTimingVelocity> Timing;
-  std::unique_ptr<TEditorOptions> Options;
-};
+std::string InfoOf(const TfrmEditor& form) {
+  return form.lblInfo.getText().toStdString();
+}
 
 class TimingPanelWindow : public ::testing::Test {
 protected:
@@ -119,7 +65,8 @@ protected:
     ASSERT_TRUE(Module->AttachHost(&RecordingHost));
     Module->Dispatch(vst::effSetSampleRate, 0, 0, nullptr, 44100.0f);
     Module->Dispatch(vst::effMainsChanged, 0, 1, nullptr, 0.0f);
-    Form = std::make_unique<TTimingForm>(Module.get(), &ZelSkins::ByIndex(0));
+    Form = std::make_unique<TfrmEditor>(Module.get(), &ZelSkins::ByIndex(0));
+    Form->UpdateFromPlugin();
     AutomateCalls.clear();
   }
   void TearDown() override {
@@ -144,12 +91,12 @@ protected:
   std::unique_ptr<TFakeHome> FHome;
   std::unique_ptr<ZelJuceRuntime::TScopedRuntime> FRuntime;
   std::unique_ptr<TVSTPluginBase> Module;
-  std::unique_ptr<TTimingForm> Form;
+  std::unique_ptr<TfrmEditor> Form;
 };
 } // namespace
 
 TEST_F(TimingPanelWindow, DraggingAStartSliderAutomatesItsParameterAndTheChordTiming) {
-  TZelSlider& slider = Form->Timing->Row(1).sliderNoteStart;
+  TZelSlider& slider = Form->TimingVelocity().Row(1).sliderNoteStart;
   // 404 pixels wide with a one-pixel border: pixel 202 is value 500.
   Drag(slider, 0, 10, 202);
   EXPECT_EQ(Stored("Note2 Start"), 500.0f);
@@ -162,7 +109,7 @@ TEST_F(TimingPanelWindow, DraggingAStartSliderAutomatesItsParameterAndTheChordTi
   }
   EXPECT_FLOAT_EQ(AutomateCalls.back().second, 0.5f);
   EXPECT_GT(AutomateCalls.size(), 10u);
-  EXPECT_EQ(Form->Info(), "Note Start: 500 ms");
+  EXPECT_EQ(InfoOf(*Form), "Note Start: 500 ms");
   EXPECT_EQ(slider.Model().Text(), "500 ms");
 
   // Alt drags the range, which is a parameter of its own.
@@ -171,16 +118,16 @@ TEST_F(TimingPanelWindow, DraggingAStartSliderAutomatesItsParameterAndTheChordTi
   EXPECT_EQ(Stored("Note2 Start Random"), 100.0f);
   EXPECT_EQ(AutomateCalls.back().first, 7);
   EXPECT_EQ(slider.Model().Text(), "500 ms <=> 600 ms");
-  EXPECT_EQ(Form->Info(), "Note Start Random: 100 ms");
+  EXPECT_EQ(InfoOf(*Form), "Note Start Random: 100 ms");
 }
 
 TEST_F(TimingPanelWindow, AltPressInLearnModeLearnsTheRandomParameter) {
   Module->SetCCMode(ccmLearn);
-  Form->Timing->Row(1).sliderNoteStart.Model().MouseDown(mbLeft, ssLeft | ssAlt, 100, 12);
+  Form->TimingVelocity().Row(1).sliderNoteStart.Model().MouseDown(mbLeft, ssLeft | ssAlt, 100, 12);
   EXPECT_EQ(Module->LearnTarget(), "Note2 Start Random");
-  EXPECT_EQ(Form->Timing->Row(1).sliderNoteStart.Random(), 0.0f);
+  EXPECT_EQ(Form->TimingVelocity().Row(1).sliderNoteStart.Random(), 0.0f);
   Module->SetCCMode(ccmLearn);
-  Form->Timing->Row(1).sliderNoteStart.Model().MouseDown(mbLeft, ssLeft, 100, 12);
+  Form->TimingVelocity().Row(1).sliderNoteStart.Model().MouseDown(mbLeft, ssLeft, 100, 12);
   EXPECT_EQ(Module->LearnTarget(), "Note2 Start");
   EXPECT_TRUE(AutomateCalls.empty());
 }
@@ -191,10 +138,10 @@ TEST_F(TimingPanelWindow, HostValuesMoveTheControlsAtTheRefreshWithoutEchoingBac
   Module->SetParameterNormalised(2, 0.9f);
   Module->SetParameterNormalised(3, 0.3f);
   Form->UpdateFromPlugin();
-  EXPECT_FLOAT_EQ(Form->Timing->Row(2).dialVelocityScale.Value(), -40.0f);
-  EXPECT_FLOAT_EQ(Form->Timing->Row(0).sliderNoteEnd.Value(), 900.0f);
+  EXPECT_FLOAT_EQ(Form->TimingVelocity().Row(2).dialVelocityScale.Value(), -40.0f);
+  EXPECT_FLOAT_EQ(Form->TimingVelocity().Row(0).sliderNoteEnd.Value(), 900.0f);
   // The slider can show only what is left above 900; the host keeps its 300.
-  EXPECT_FLOAT_EQ(Form->Timing->Row(0).sliderNoteEnd.Random(), 100.0f);
+  EXPECT_FLOAT_EQ(Form->TimingVelocity().Row(0).sliderNoteEnd.Random(), 100.0f);
   EXPECT_FLOAT_EQ(Stored("Note1 End Random"), 300.0f);
   EXPECT_TRUE(AutomateCalls.empty());
 }
@@ -203,30 +150,30 @@ TEST_F(TimingPanelWindow, CtrlLeftOnADialResetsItAndShowsTheScaleText) {
   Module->SetParameterByName("Note4 Velocity Random", 30.0f);
   Module->SetParameterByName("Note4 Velocity Scale", 50.0f);
   Form->UpdateFromPlugin();
-  EXPECT_EQ(Form->Timing->Row(3).dialVelocityScale.Value(), 50.0f);
-  Form->Timing->Row(3).dialVelocityScale.Model().MouseDown(mbLeft, ssLeft | ssCtrl, 20, 20);
+  EXPECT_EQ(Form->TimingVelocity().Row(3).dialVelocityScale.Value(), 50.0f);
+  Form->TimingVelocity().Row(3).dialVelocityScale.Model().MouseDown(mbLeft, ssLeft | ssCtrl, 20, 20);
   EXPECT_EQ(Stored("Note4 Velocity Scale"), 0.0f);
-  EXPECT_EQ(Form->Timing->Row(3).dialVelocityScale.Value(), 0.0f);
-  EXPECT_EQ(Form->Info(), "Velocity Scale: 0% <=> +30%");
+  EXPECT_EQ(Form->TimingVelocity().Row(3).dialVelocityScale.Value(), 0.0f);
+  EXPECT_EQ(InfoOf(*Form), "Velocity Scale: 0% <=> +30%");
 }
 
 TEST_F(TimingPanelWindow, ValueMenuSetsTheSliderAndItsParameter) {
-  TZelSlider& slider = Form->Timing->Row(4).sliderNoteEnd;
+  TZelSlider& slider = Form->TimingVelocity().Row(4).sliderNoteEnd;
   TZelPopupMenu& menu = *slider.Popup();
   ASSERT_EQ(menu.Items().Count(), 27);
   menu.Items()[16].Click(); // 225
   EXPECT_EQ(Stored("Note5 End"), 225.0f);
-  EXPECT_EQ(Form->Info(), "Note End: 225 ms");
+  EXPECT_EQ(InfoOf(*Form), "Note End: 225 ms");
   menu.Items()[26][24].Click(); // Random 25
   EXPECT_EQ(Stored("Note5 End Random"), 25.0f);
   EXPECT_EQ(slider.Model().Text(), "225 ms <=> 250 ms");
 }
 
 TEST_F(TimingPanelWindow, LearnedOctaveGoesIntoTheRangeAndTheNoteMakesNoChord) {
-  TZelPopupMenu& menu = Form->Options->inputOctaveRangeFrom.Popup();
+  TZelPopupMenu& menu = Form->Options().inputOctaveRangeFrom.Popup();
   menu.Items()[menu.Items().Count() - 1].Click(); // "Learn"
   EXPECT_EQ(Module->CCMode(), ccmLearnOctave);
-  EXPECT_EQ(Form->Info(), "Learn Octave: Press key on MIDI keyboard");
+  EXPECT_EQ(InfoOf(*Form), "Learn Octave: Press key on MIDI keyboard");
   vst::VstMidiEvent note{};
   note.type = vst::kVstMidiType;
   note.byteSize = sizeof note - 8;
@@ -246,8 +193,8 @@ TEST_F(TimingPanelWindow, LearnedOctaveGoesIntoTheRangeAndTheNoteMakesNoChord) {
   EXPECT_EQ(Plugin().LearnedOctave.load(), 5);
   Form->SetLearnedOctave(Plugin().LearnedOctave.exchange(-1));
   EXPECT_EQ(Plugin().Setup.OctaveRangeFrom, 5);
-  EXPECT_EQ(Form->Options->inputOctaveRangeFrom.Model().Text(), "3");
-  EXPECT_FALSE(Form->Options->inputOctaveRangeFrom.Model().Highlight);
+  EXPECT_EQ(Form->Options().inputOctaveRangeFrom.Model().Text(), "3");
+  EXPECT_FALSE(Form->Options().inputOctaveRangeFrom.Model().Highlight);
   // Learning is over: the same key now plays its chord.
   Module->Dispatch(vst::effProcessEvents, 0, 0, &events, 0.0f);
   Module->ProcessReplacing(nullptr, outputs, 64);
@@ -255,24 +202,24 @@ TEST_F(TimingPanelWindow, LearnedOctaveGoesIntoTheRangeAndTheNoteMakesNoChord) {
 }
 
 TEST_F(TimingPanelWindow, PressingAParameterControlWhileLearningAnOctaveEndsLearning) {
-  Form->Options->Logic().StartLearnOctave(oinOctaveRangeTo);
-  Form->Timing->Row(0).dialVelocityScaleRandom.Model().MouseDown(mbLeft, ssLeft, 20, 20);
+  Form->Options().Logic().StartLearnOctave(oinOctaveRangeTo);
+  Form->TimingVelocity().Row(0).dialVelocityScaleRandom.Model().MouseDown(mbLeft, ssLeft, 20, 20);
   EXPECT_EQ(Module->CCMode(), ccmNone);
-  EXPECT_EQ(Form->Options->Logic().LearnInput(), -1);
-  EXPECT_FALSE(Form->Options->inputOctaveRangeTo.Model().Highlight);
+  EXPECT_EQ(Form->Options().Logic().LearnInput(), -1);
+  EXPECT_FALSE(Form->Options().inputOctaveRangeTo.Model().Highlight);
 }
 
 TEST_F(TimingPanelWindow, TimingBoxesFollowTheSetupAndResetWithCtrlLeft) {
   Plugin().Setup.NoteSetup.SameRandomVelocity = true;
   Form->UpdateFromPlugin();
-  EXPECT_TRUE(Form->Timing->chkSameRandomVelocity.Checked());
+  EXPECT_TRUE(Form->TimingVelocity().chkSameRandomVelocity.Checked());
   bool proceed = true;
-  Form->Timing->chkSameRandomVelocity.OnBeforeMouseDown(&Form->Timing->chkSameRandomVelocity, mbLeft,
-                                                        ssLeft | ssCtrl, 5, 5, proceed);
+  Form->TimingVelocity().chkSameRandomVelocity.OnBeforeMouseDown(
+      &Form->TimingVelocity().chkSameRandomVelocity, mbLeft, ssLeft | ssCtrl, 5, 5, proceed);
   EXPECT_FALSE(proceed);
-  EXPECT_FALSE(Form->Timing->chkSameRandomVelocity.Checked());
+  EXPECT_FALSE(Form->TimingVelocity().chkSameRandomVelocity.Checked());
   EXPECT_FALSE(Plugin().Setup.NoteSetup.SameRandomVelocity);
-  EXPECT_EQ(Form->Info(), "Same Random Velocity: Off");
+  EXPECT_EQ(InfoOf(*Form), "Same Random Velocity: Off");
   // NotifyHostChanged: an automate call for parameter 0 with its own value.
   ASSERT_EQ(AutomateCalls.size(), 1u);
   EXPECT_EQ(AutomateCalls[0].first, 0);
@@ -290,18 +237,19 @@ TEST(TimingPanelRenders, EveryStyleDrawsTheRowsInItsColours) {
   for (int32_t index = 0; index < ZelSkins::Count; ++index) {
     SCOPED_TRACE(index);
     const TZelSkin& skin = ZelSkins::ByIndex(index);
-    TTimingForm form(nullptr, &skin);
+    TfrmEditor form(nullptr, &skin);
+    form.Setup().ShowTimingVelocity = 1;
+    form.ShowPanel();
     // A strummed, humanised setup to look at.
     for (int32_t row = 0; row < 5; ++row) {
-      TNoteRow& r = form.Timing->Row(row);
+      TNoteRow& r = form.TimingVelocity().Row(row);
       r.sliderNoteStart.SetValue(static_cast<float>(row * 60));
       r.sliderNoteStart.SetRandom(static_cast<float>(20 + row * 10));
       r.sliderNoteEnd.SetValue(static_cast<float>(150 + row * 100));
       r.dialVelocityScale.SetValue(static_cast<float>(-30 + row * 20));
       r.dialVelocityScaleRandom.SetValue(static_cast<float>(row * 35));
     }
-    form.Timing->chkRelativeTiming.SetChecked(true);
-    form.panChordSetup.setVisible(false);
+    form.TimingVelocity().chkRelativeTiming.SetChecked(true);
     juce::Image image = form.createComponentSnapshot(form.getLocalBounds(), true, 1.0f);
     juce::File file = folder.getChildFile(juce::String("timing-velocity-") + SkinFileNames[index] + ".png");
     file.deleteFile();
@@ -311,7 +259,7 @@ TEST(TimingPanelRenders, EveryStyleDrawsTheRowsInItsColours) {
       EXPECT_TRUE(juce::PNGImageFormat().writeImageToStream(image, out));
     }
     // The value bar of "Note 3"'s start slider (120 of 1000) in the style's value colour.
-    TZelSlider& slider = form.Timing->Row(2).sliderNoteStart;
+    TZelSlider& slider = form.TimingVelocity().Row(2).sliderNoteStart;
     const auto at = form.getLocalPoint(&slider, juce::Point<int>(10, 12));
     EXPECT_EQ(image.getPixelAt(at.x, at.y).getARGB() & 0xFFFFFFu, skin.ValueBar);
     const auto random = form.getLocalPoint(&slider, juce::Point<int>(slider.Model().ValueBarRight() + 3, 12));
