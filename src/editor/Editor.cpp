@@ -151,6 +151,8 @@ TfrmEditor::TfrmEditor(TVSTPluginBase* module, const TZelSkin* skin)
   FEdits = std::make_unique<TChordSetupEdits>(Setup(), [this] { NotifyHostChanged(); });
   SoundingNotes().AllowDuplicates = true;
   CreateControls();
+  FTimingVelocity = std::make_unique<TEditorTimingVelocity>(*this, panTimingVelocity, &Setup());
+  FOptions = std::make_unique<TEditorOptions>(*this, panChordSetup, &Setup());
   LoadChordLibrary();
   LoadScaleTemplates();
   FStopRetry.SetInterval(StopRetryMs);
@@ -423,25 +425,58 @@ void TfrmEditor::LoadScaleTemplates() {
 // ---- Refresh and synchronisation
 
 void TfrmEditor::UpdateFromPlugin() {
-  // The timing and velocity rows refresh here first, then the options with FUpdating set; the
-  // keyboards and the wizard follow only the full refresh.
+  // The timing and velocity rows first, then the options with FUpdating set; the keyboards and the
+  // wizard follow only the full refresh.
+  if (FTimingVelocity == nullptr) {
+    return; // the shell's show during creation
+  }
+  FTimingVelocity->UpdateControlsFromPlugin();
+  const bool wasUpdating = FUpdating;
+  FUpdating = true;
+  try {
+    FOptions->UpdateFromPlugin();
+    FTimingVelocity->UpdateBoxesFromPlugin();
+  } catch (...) {
+    FUpdating = wasUpdating;
+    throw;
+  }
+  FUpdating = wasUpdating;
 }
 
 void TfrmEditor::ShowInfo(const std::string& text) {
   TfrmVSTEditorMenu::ShowInfo(text.empty() ? SoundingNotes().BuildText() : text);
 }
 
-void TfrmEditor::SetLearnedOctave(int32_t) {
-  // The octave-range inputs take a learned octave; they come with the options panel.
+void TfrmEditor::SetLearnedOctave(int32_t octave) {
+  FOptions->SetLearnedOctave(octave);
 }
 
 void TfrmEditor::CancelModes() {
-  // The octave input waiting for a learned octave is released here, with the options panel.
+  if (FOptions != nullptr) {
+    FOptions->CancelLearning();
+  }
   TfrmVSTEditorMenu::CancelModes();
 }
 
 void TfrmEditor::LowestOctaveChanged() {
   TfrmVSTEditorMenu::LowestOctaveChanged();
+  FOptions->LowestOctaveChanged();
+}
+
+void TfrmEditor::ControlChanged(const std::string& parameterName) {
+  FTimingVelocity->ControlChanged(parameterName);
+}
+
+void TfrmEditor::ControlValueChanged(const std::string& controlName, TObject* control, float value) {
+  if (!FTimingVelocity->ControlValueChanged(controlName, control)) {
+    TfrmVSTEditorMenu::ControlValueChanged(controlName, control, value);
+  }
+}
+
+void TfrmEditor::UpdateControl(const std::string& controlName, TObject* control) {
+  if (!FTimingVelocity->UpdateControl(controlName, control)) {
+    TfrmVSTEditorMenu::UpdateControl(controlName, control);
+  }
 }
 
 void TfrmEditor::AfterInitPreset() {

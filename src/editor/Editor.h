@@ -3,6 +3,8 @@
 
 #include "editor/ChordLibrary.h"
 #include "editor/ChordSetupEdits.h"
+#include "editor/EditorOptions.h"
+#include "editor/EditorTimingVelocity.h"
 #include "editor/PreviewPlayer.h"
 #include "editor/ScaleTemplates.h"
 #include "gui/VSTEditorMenu.h"
@@ -56,6 +58,9 @@ public:
   // The setup the editor shows and edits (the plug-in's own).
   TTriaxoSetup& Setup();
   TChordSetupEdits& Edits() { return *FEdits; }
+  // The timing and velocity rows (panTimingVelocity) and the options (panChordSetup).
+  TEditorTimingVelocity& TimingVelocity() { return *FTimingVelocity; }
+  TEditorOptions& Options() { return *FOptions; }
 
   // Overrides of the shell, in its slot order.
   void UpdateFromPlugin() override;
@@ -68,6 +73,10 @@ public:
   void GetPresetBrowserSize(int& width, int& height) override;
   bool ControlMouseDown(const std::string& controlName, TShiftState shift, const TControlRefresh& refresh,
                         TObject* data) override;
+  // A slider's random range is a parameter of its own; the info line names the timing values.
+  void ControlChanged(const std::string& parameterName) override;
+  void ControlValueChanged(const std::string& controlName, TObject* control, float value) override;
+  void UpdateControl(const std::string& controlName, TObject* control) override;
   // An empty text shows the notes now sounding (empty when none).
   void ShowInfo(const std::string& text) override;
   void SetLearnedOctave(int32_t octave) override;
@@ -183,6 +192,9 @@ private:
   std::map<int32_t, TZelMenuItem*> FChordEntries;
   std::map<int32_t, TZelMenuItem*> FTemplateEntries;
   TZelMenuItem* FSuggestChord = nullptr;
+  // Made after the panels they fill, gone before them.
+  std::unique_ptr<TEditorTimingVelocity> FTimingVelocity;
+  std::unique_ptr<TEditorOptions> FOptions;
 };
 
 // Makes TfrmEditor the form of every editor window the factory opens.
