@@ -241,7 +241,8 @@ TEST(ShellWindow, APressBesideTheBrowserCancelsItAndReachesTheControlThere) {
   host.Click(window, PresetsButtonX, HeadingY);
   PumpFor(200, idle);
   ASSERT_NE(form->PresetBrowser(), nullptr);
-  const auto inside = form->getLocalArea(form->PresetBrowser(), form->PresetBrowser()->getLocalBounds()).getCentre();
+  const auto inside =
+      form->getLocalArea(form->PresetBrowser(), form->PresetBrowser()->getLocalBounds()).getCentre();
   host.Click(window, inside.x, inside.y);
   PumpFor(200, idle);
   ASSERT_NE(form->PresetBrowser(), nullptr);
