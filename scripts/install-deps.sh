@@ -41,5 +41,17 @@ if [ "$needs_i386" -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx i3
   dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# A mirror caught mid-sync fails one index file; the lists that did arrive are enough for most
+# installs, so a failed update is retried and then left to the install to judge.
+for attempt in 1 2 3; do
+  apt-get update -qq && break
+  echo "install-deps: apt-get update failed (attempt $attempt of 3)" >&2
+  sleep $((attempt * 10))
+done
+for attempt in 1 2 3; do
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null && exit 0
+  echo "install-deps: apt-get install failed (attempt $attempt of 3)" >&2
+  sleep $((attempt * 10))
+  apt-get update -qq || true
+done
+exit 1
