@@ -42,6 +42,9 @@ protected:
   void SetUp() override {
     REQUIRE_TEST_DISPLAY();
     ShellFlowTest::SetUp();
+    // The form is never put on the desktop, so its menus place themselves by JUCE's list of screens,
+    // which is empty when the display came up after JUCE did.
+    const_cast<juce::Displays&>(juce::Desktop::getInstance().getDisplays()).refresh();
   }
 };
 

@@ -47,6 +47,9 @@ bool StartXvfb(std::string& reason) {
     const std::string fd = std::to_string(fds[1]);
     int devnull = open("/dev/null", O_WRONLY);
     if (devnull >= 0) {
+      // Neither output stream stays with the server: a test that dies would otherwise leave the
+      // orphaned server holding the test runner's pipe, and the runner would wait for ever.
+      dup2(devnull, 1);
       dup2(devnull, 2);
     }
     execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-nolisten", "tcp", "-screen", "0",
