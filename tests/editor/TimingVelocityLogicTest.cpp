@@ -2,8 +2,8 @@
 // the random range's own parameter, driven through the real slider model and the plug-in's stored values.
 #include "editor/TimingVelocityLogic.h"
 
-#include "engine/TestHost.h"
 #include "gui/ZelGuiText.h"
+#include "support/TestHost.h"
 
 #include <gtest/gtest.h>
 

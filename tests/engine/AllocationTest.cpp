@@ -1,7 +1,7 @@
 // Proves that the MIDI and block handlers never touch the heap: global operator new and delete are
 // replaced here and count calls made on the counting thread.
-#include "HeapCounting.h"
-#include "TestHost.h"
+#include "support/HeapCounting.h"
+#include "support/TestHost.h"
 
 #include "engine/ZelRandom.h"
 

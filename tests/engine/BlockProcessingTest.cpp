@@ -1,6 +1,6 @@
 // Block processing driven with real MIDI: transport start, stop and loop, duplicate pitches, offsets,
 // previews, and the editor's idle update.
-#include "TestHost.h"
+#include "support/TestHost.h"
 
 #include "engine/ZelMidi.h"
 #include "engine/ZelRandom.h"

@@ -1,6 +1,6 @@
 // Stress: editor-side chord and setup edits, previews and editor idle on one thread against MIDI and
 // block processing on another. Run under ThreadSanitizer by the tsan preset.
-#include "TestHost.h"
+#include "support/TestHost.h"
 
 #include <gtest/gtest.h>
 

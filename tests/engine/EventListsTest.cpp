@@ -132,7 +132,6 @@ TEST(EventQueue, FullQueueRefusesNewEventsWithoutHarm) {
   events.Clear();
   EXPECT_EQ(events.Count(), 0);
   EXPECT_EQ(events.Earliest(), TMidiEvents::None);
-  EXPECT_EQ(events.DefaultCapacity, 4096u);
 }
 
 class SoundingNoteText : public ::testing::Test {

@@ -3,8 +3,8 @@
 // every offset inside its block and in order, and nothing left on once every key is up and the tails
 // have played. TRIAXO_FUZZ_EVENTS sets the number of incoming events (default: a few seconds' worth);
 // TRIAXO_FUZZ_SEED the first seed.
-#include "OutputChecker.h"
-#include "TestHost.h"
+#include "support/OutputChecker.h"
+#include "support/TestHost.h"
 
 #include "engine/ZelRandom.h"
 

@@ -1,7 +1,7 @@
 // The engine under load, driven with real MIDI: one ledger for chord, pass-through and preview notes,
 // time-ordered output, the output cap, panic controllers and suspend.
-#include "OutputChecker.h"
-#include "TestHost.h"
+#include "support/OutputChecker.h"
+#include "support/TestHost.h"
 
 #include "engine/ZelRandom.h"
 

@@ -1,7 +1,7 @@
 // Tests of the 30 timing and velocity parameters: table, change handlers, displays and resets.
 #include <gtest/gtest.h>
 
-#include "TestHost.h"
+#include "support/TestHost.h"
 
 #include <limits>
 #include <string>

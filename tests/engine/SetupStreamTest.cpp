@@ -1,7 +1,7 @@
 // Tests of the setup stream: exact bytes, round trips, partial and damaged streams.
 #include <gtest/gtest.h>
 
-#include "TestHost.h"
+#include "support/TestHost.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 // Trigger handling driven with real MIDI: mapping, chord generation, velocity, timing, release,
 // pass-through and other messages.
-#include "TestHost.h"
+#include "support/TestHost.h"
 
 #include "engine/ZelRandom.h"
 

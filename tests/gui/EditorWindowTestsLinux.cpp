@@ -2,7 +2,7 @@
 // control inside a real window clicked with a synthetic X event.
 #include "EditorWindowTestSupport.h"
 #include "TestDisplay.h"
-#include "X11TestHost.h"
+#include "support/X11TestHost.h"
 
 #include "gui/ZelCheckBox.h"
 #include "gui/ZelJuceRuntime.h"
@@ -22,7 +22,6 @@
 
 namespace {
 using EditorWindowTest::TCheckBoxForm;
-using EditorWindowTest::TestHostCallback;
 using X11TestHost::PumpFor;
 using X11TestHost::THostWindow;
 bool IsDarkGrey(unsigned long pixel) {
@@ -88,7 +87,7 @@ TEST(PluginEditorWindow, HostOpensUsesClosesAndReopensTheEditor) {
   REQUIRE_TEST_DISPLAY();
   THostWindow host;
   ASSERT_NE(host.XDisplay, nullptr);
-  TLoadedPlugin plugin;
+  TLoadedPlugin plugin{TRIAXO_PLUGIN_PATH};
   ASSERT_NE(plugin.Effect, nullptr) << dlerror();
 
   vst::ERect* rect = nullptr;
@@ -173,8 +172,8 @@ TEST(PluginEditorWindow, TwoInstancesHaveEditorsOpenAtOnce) {
   REQUIRE_TEST_DISPLAY();
   THostWindow hostA;
   THostWindow hostB;
-  TLoadedPlugin a;
-  TLoadedPlugin b;
+  TLoadedPlugin a{TRIAXO_PLUGIN_PATH};
+  TLoadedPlugin b{TRIAXO_PLUGIN_PATH};
   ASSERT_NE(a.Effect, nullptr);
   ASSERT_NE(b.Effect, nullptr);
   ASSERT_EQ(a.Dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(hostA.Frame)), 1);

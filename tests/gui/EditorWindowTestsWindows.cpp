@@ -2,6 +2,7 @@
 // child (in process, and Triaxo.dll through its dispatcher), clicks posted as window messages.
 #include "EditorWindowTestSupport.h"
 #include "TestDisplay.h"
+#include "support/EditorTestHost.h"
 
 #include "gui/ZelCheckBox.h"
 #include "gui/ZelJuceRuntime.h"
@@ -21,7 +22,6 @@
 
 namespace {
 using EditorWindowTest::TCheckBoxForm;
-using EditorWindowTest::TestHostCallback;
 constexpr UINT HostOwnMessage = WM_APP + 7;
 
 // A top-level window standing in for the host's editor frame. It is shown (a window that is not shown
@@ -198,7 +198,7 @@ struct TLoadedPlugin {
     auto entry = reinterpret_cast<vst::PluginEntryProc>(
         reinterpret_cast<void*>(GetProcAddress(library, "VSTPluginMain")));
     if (entry != nullptr) {
-      Effect = entry(&TestHostCallback);
+      Effect = entry(&EditorTestHost::Callback);
     }
     if (Effect != nullptr) {
       Dispatch(vst::effOpen);

@@ -6,8 +6,8 @@
 #include "engine/Plugin.h"
 #include "gui/ZelJuceRuntime.h"
 #include "gui/ZelMessageBox.h"
-#include "host/FakeHome.h"
 #include "host/VSTPluginBaseDM.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +19,10 @@
 #include <vector>
 
 // Xlib last: its macros would break the headers above.
-#include "EditorWindowLinux.h"
+#include "support/X11TestHost.h"
 
 #if defined(TRIAXO_PLUGIN_PATH)
 namespace {
-using EditorWindowTest::PumpFor;
-using EditorWindowTest::THostWindow;
 
 constexpr int EditorWidth = 936;
 constexpr int EditorHeight = 508;
@@ -35,68 +33,11 @@ constexpr int PanMainTop = 45;
 constexpr int ChordSetupLeft = PanMainLeft + 12;
 constexpr int ChordSetupTop = PanMainTop + 58;
 constexpr int SampleRate = 44100;
-constexpr int BlockFrames = 512;
 
-// One MIDI message the plug-in sent, on the block time line.
-struct TSentMidi {
-  int Time = 0; // block start + delta frames
-  uint8_t StatusByte = 0;
-  uint8_t Note = 0;
-  uint8_t Velocity = 0;
-};
+using EditorTestHost::TSentMidi;
 
-std::vector<TSentMidi>* Captured = nullptr;
-int BlockStart = 0;
-
-vst::VstIntPtr VST_CALL CapturingHost(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index,
-                                      vst::VstIntPtr value, void* ptr, float opt) {
-  if (opcode == vst::audioMasterProcessEvents && ptr != nullptr && Captured != nullptr) {
-    const auto* events = static_cast<const vst::VstEvents*>(ptr);
-    for (int i = 0; i < events->numEvents; ++i) {
-      const auto* midi = reinterpret_cast<const vst::VstMidiEvent*>(events->events[i]);
-      if (midi->type == vst::kVstMidiType) {
-        Captured->push_back({BlockStart + midi->deltaFrames, static_cast<uint8_t>(midi->midiData[0]),
-                             static_cast<uint8_t>(midi->midiData[1]),
-                             static_cast<uint8_t>(midi->midiData[2])});
-      }
-    }
-    return 1;
-  }
-  return EditorWindowTest::TestHostCallback(effect, opcode, index, value, ptr, opt);
-}
-
-// The plug-in in a host window with its editor open and painted.
-struct TEditorSession {
-  THostWindow Host{1000, 600};
-  EditorWindowTest::TLoadedPlugin Plugin{TRIAXO_PLUGIN_PATH, &CapturingHost};
-  Window Editor = 0;
-  std::vector<TSentMidi> Midi;
-
-  bool Open() {
-    Captured = &Midi;
-    BlockStart = 0;
-    if (Host.XDisplay == nullptr || Plugin.Effect == nullptr ||
-        Plugin.Dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(Host.Frame)) != 1) {
-      return false;
-    }
-    const auto children = Host.Children();
-    if (children.size() != 1) {
-      return false;
-    }
-    Editor = children[0];
-    Host.ParkPointer();
-    Settle(300);
-    return true;
-  }
-  ~TEditorSession() {
-    if (Editor != 0) {
-      Plugin.Dispatch(vst::effEditClose);
-    }
-    Captured = nullptr;
-  }
-  void Settle(int milliseconds = 150) {
-    PumpFor(milliseconds, [this] { Plugin.Idle(); });
-  }
+// The plug-in in a host window with its editor open and painted, clicked on the chord setup panel.
+struct TEditorSession : X11TestHost::TEditorSession {
   // A click at a point of the chord setup panel.
   void ClickPanel(int x, int y, unsigned button = Button1) {
     Host.Click(Editor, ChordSetupLeft + x, ChordSetupTop + y, button);
@@ -112,40 +53,11 @@ struct TEditorSession {
     return Host.PixelAt(Editor, ChordSetupLeft + x, ChordSetupTop + y);
   }
 
-  void SendNote(uint8_t status, uint8_t note, uint8_t velocity) {
-    vst::VstMidiEvent event{};
-    event.type = vst::kVstMidiType;
-    event.byteSize = sizeof(vst::VstMidiEvent) - 8;
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(note);
-    event.midiData[2] = static_cast<char>(velocity);
-    vst::VstEvents list{};
-    list.numEvents = 1;
-    list.events[0] = reinterpret_cast<vst::VstEvent*>(&event);
-    Plugin.Dispatch(vst::effProcessEvents, 0, 0, &list);
-  }
-  void Process(int blocks) {
-    std::vector<float> left(BlockFrames);
-    std::vector<float> right(BlockFrames);
-    float* inputs[2] = {left.data(), right.data()};
-    float* outputs[2] = {left.data(), right.data()};
-    for (int i = 0; i < blocks; ++i) {
-      Plugin.Effect->processReplacing(Plugin.Effect, inputs, outputs, BlockFrames);
-      BlockStart += BlockFrames;
-    }
-  }
   std::vector<TSentMidi> NoteOns() const {
     std::vector<TSentMidi> ons;
-    std::copy_if(Midi.begin(), Midi.end(), std::back_inserter(ons),
+    std::copy_if(Log().Midi.begin(), Log().Midi.end(), std::back_inserter(ons),
                  [](const TSentMidi& m) { return (m.StatusByte & 0xF0) == 0x90 && m.Velocity > 0; });
     return ons;
-  }
-  std::vector<uint8_t> Chunk() {
-    void* data = nullptr;
-    // Index 1: the program chunk.
-    const auto size = Plugin.Dispatch(vst::effGetChunk, 1, 0, &data);
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    return size > 0 && bytes != nullptr ? std::vector<uint8_t>(bytes, bytes + size) : std::vector<uint8_t>();
   }
 };
 
@@ -226,7 +138,7 @@ TEST(MainEditorWindow, KeyboardClicksBuildTheChordThatATriggerNotePlays) {
   EXPECT_EQ(triggers[4].Notes[2].Position(), 4);
 
   // E4 (64) plays the chord from the C of its octave: 60, 64 at once, 67 after 100 ms.
-  session.SendNote(0x90, 64, 100);
+  session.SendMidi(0x90, 64, 100);
   session.Process(12);
   const auto ons = session.NoteOns();
   ASSERT_EQ(ons.size(), 3u);
@@ -248,11 +160,11 @@ TEST(MainEditorWindow, MidiTriggerNoteLightsItsKeyAtTheNextIdle) {
   // C is selected at start (pinned); E is up.
   EXPECT_TRUE(NearColour(session.PanelPixel(WhiteKeyCentre(TriggerWidth, 1, 0), y), CarbonPinned));
   EXPECT_TRUE(NearColour(session.PanelPixel(x, y), 0xF8F8F8));
-  session.SendNote(0x90, 64, 100);
+  session.SendMidi(0x90, 64, 100);
   session.Process(1);
   session.Settle();
   EXPECT_TRUE(NearColour(session.PanelPixel(x, y), CarbonPressed)) << std::hex << session.PanelPixel(x, y);
-  session.SendNote(0x80, 64, 0);
+  session.SendMidi(0x80, 64, 0);
   session.Process(1);
   session.Settle();
   EXPECT_TRUE(NearColour(session.PanelPixel(x, y), 0xF8F8F8)) << std::hex << session.PanelPixel(x, y);
@@ -301,8 +213,8 @@ TEST(MainEditorWindow, WizardAppliesMajorOnDInEasyModeToAllTwelveTriggers) {
   EXPECT_TRUE(setup.EasyMode);
 
   // C4 plays D major from D, B4 the diminished chord on C# an octave up (the scale wrapped).
-  session.SendNote(0x90, 60, 100);
-  session.SendNote(0x90, 71, 100);
+  session.SendMidi(0x90, 60, 100);
+  session.SendMidi(0x90, 71, 100);
   session.Process(2);
   std::vector<int> notes;
   for (const auto& on : session.NoteOns()) {

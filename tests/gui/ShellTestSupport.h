@@ -10,6 +10,8 @@
 #include "host/DelegatingPlatform.h"
 #include "host/VSTInterface.h"
 #include "host/VSTPluginBaseDM.h"
+#include "support/EditorTestHost.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +20,6 @@
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,54 +30,19 @@
 
 namespace ShellTest {
 
-// A documents folder of the test's own for its lifetime (the platform services answer it), removed
-// afterwards, so the user's presets and settings stay untouched on every platform.
-class TTestHome final : public TDelegatingPlatform {
+// A fake home whose documents folder the platform services also answer for the test's lifetime, so
+// the user's presets and settings stay untouched on every platform.
+class TTestHome final : public TFakeHome, public TDelegatingPlatform {
 public:
   TTestHome() {
-    std::random_device random;
-    FRoot = (std::filesystem::temp_directory_path() /
-             ("triaxo-shell-" + std::to_string(random()) + "-" + std::to_string(random())))
-                .string();
     std::filesystem::create_directories(Documents());
     SetPlatform(this);
   }
-  ~TTestHome() override {
-    SetPlatform(nullptr);
-    std::error_code ignored;
-    std::filesystem::permissions(DataFolder() + "Presets", std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(FRoot, ignored);
-  }
+  ~TTestHome() override { SetPlatform(nullptr); }
   TTestHome(const TTestHome&) = delete;
   TTestHome& operator=(const TTestHome&) = delete;
 
   std::string DocumentsFolder() override { return Documents(); }
-  std::string Documents() const { return (std::filesystem::path(FRoot) / "Documents").string(); }
-  std::string DataFolder() const {
-    return WithDelimiter((std::filesystem::path(Documents()) / "Ventrakis" / "Triaxo").string());
-  }
-
-  static void WriteFile(const std::string& path, const std::string& content) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << content;
-  }
-  static std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-      return std::nullopt;
-    }
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-  }
-
-private:
-  static std::string WithDelimiter(std::string path) {
-    return path + static_cast<char>(std::filesystem::path::preferred_separator);
-  }
-  std::string FRoot;
 };
 
 // Root bypasses file permissions and Windows ignores the read-only mark of folders, so tests of
@@ -167,21 +133,6 @@ struct THostLog {
   int32_t Automations = 0;
   int32_t LastIndex = -1;
 };
-inline THostLog& HostLog() {
-  static THostLog log;
-  return log;
-}
-inline vst::VstIntPtr VST_CALL RecordingHost(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32 index,
-                                             vst::VstIntPtr, void*, float) {
-  if (opcode == vst::audioMasterVersion) {
-    return 2400;
-  }
-  if (opcode == vst::audioMasterAutomate) {
-    ++HostLog().Automations;
-    HostLog().LastIndex = index;
-  }
-  return 0;
-}
 
 // The shell as the main editor sees it, with its hooks counted.
 class TestForm final : public TfrmVSTEditorMenu {
@@ -229,9 +180,9 @@ inline std::unique_ptr<TPluginHandlers> MakeTriaxo(TPluginHost& host) {
 class ShellFlowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    HostLog() = THostLog{};
+    EditorTestHost::Log() = {};
     Module = std::make_unique<TVSTPluginBase>(MakeTriaxo);
-    ASSERT_TRUE(Module->AttachHost(&RecordingHost));
+    ASSERT_TRUE(Module->AttachHost(&EditorTestHost::Callback));
     Form = std::make_unique<TestForm>(Module.get());
     Ui.Boxes.clear(); // creation may report on a fresh home; the flows start from here
   }
@@ -240,7 +191,10 @@ protected:
     Module.reset();
   }
 
-  THostLog& Host() { return HostLog(); }
+  THostLog Host() const {
+    const auto& automations = EditorTestHost::Log().Automations;
+    return {static_cast<int32_t>(automations.size()), automations.empty() ? -1 : automations.back().first};
+  }
   void SetParameter(const std::string& name, float value) { Module->SetParameterByName(name, value); }
   float Value(const std::string& name) { return Module->ParameterValues.Items(name).CurrentValue.Load(); }
   float Default(const std::string& name) { return Module->ParameterValues.Items(name).DefaultValue; }

@@ -6,10 +6,10 @@
 #include "gui/PresetsForm.h"
 #include "gui/ZelCheckBox.h"
 #include "gui/ZelModuleEditor.h"
-#include "host/FakeHome.h"
+#include "support/FakeHome.h"
 
 // Last: Xlib's macros (KeyPress, None) would rename JUCE's and gtest's names.
-#include "X11TestHost.h"
+#include "support/X11TestHost.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +67,7 @@ TEST(PluginShellWindow, SavesAPresetFromTheMenuAndLoadsItBackThroughTheBrowser) 
   TFakeHome home; // before the library makes its instance: the data folder is fixed then
   THostWindow host;
   ASSERT_NE(host.XDisplay, nullptr);
-  X11TestHost::TLoadedPlugin plugin;
+  X11TestHost::TLoadedPlugin plugin{TRIAXO_PLUGIN_PATH};
   ASSERT_NE(plugin.Effect, nullptr) << dlerror();
   auto idle = [&] {
     plugin.Idle();
@@ -153,7 +153,7 @@ TEST(ShellWindow, ControlClickedInLearnModeFollowsTheNextController) {
   THostWindow host;
   ASSERT_NE(host.XDisplay, nullptr);
   TVSTPluginBase module(ShellTest::MakeTriaxo);
-  ASSERT_TRUE(module.AttachHost(&EditorWindowTest::TestHostCallback));
+  ASSERT_TRUE(module.AttachHost(&EditorTestHost::Callback));
   vst::AEffect* effect = module.Effect();
   effect->dispatcher(effect, vst::effOpen, 0, 0, nullptr, 0.0f);
   effect->dispatcher(effect, vst::effSetSampleRate, 0, 0, nullptr, 44100.0f);

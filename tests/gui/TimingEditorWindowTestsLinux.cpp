@@ -4,9 +4,9 @@
 #include "TestDisplay.h"
 
 #include "engine/Plugin.h"
-#include "host/FakeHome.h"
 #include "host/MemoryStreamChunk.h"
 #include "host/VSTPluginBaseDM.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +15,11 @@
 #include <vector>
 
 // Xlib last: its macros would break the headers above.
-#include "EditorWindowLinux.h"
+#include "support/X11TestHost.h"
 
 #if defined(TRIAXO_PLUGIN_PATH)
 namespace {
-using EditorWindowTest::PumpFor;
-using EditorWindowTest::THostWindow;
 
-constexpr int BlockFrames = 512;
 // The two main panels' origin in the editor window: panMain below the heading, the panel inside it.
 constexpr int PanelLeft = 3 + 12;
 constexpr int PanelTop = 45 + 58;
@@ -32,31 +29,6 @@ constexpr int Note2StartY = PanelTop + 79 + 8 + 12;
 // "Note 3"'s scale dial: row 3 at top 158, the dial at (510, 25), 42 x 42.
 constexpr int Note3ScaleX = PanelLeft + 60 + 510;
 constexpr int Note3ScaleY = PanelTop + 158 + 25;
-
-struct TCaptured {
-  std::vector<std::pair<int, float>> Automated;
-  std::vector<std::pair<int, int>> NotesOn; // (time in samples, note)
-  int BlockStart = 0;
-};
-TCaptured* Captured = nullptr;
-
-vst::VstIntPtr VST_CALL CapturingHost(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index,
-                                      vst::VstIntPtr value, void* ptr, float opt) {
-  if (Captured != nullptr && opcode == vst::audioMasterAutomate) {
-    Captured->Automated.emplace_back(index, opt);
-  }
-  if (Captured != nullptr && opcode == vst::audioMasterProcessEvents && ptr != nullptr) {
-    const auto* events = static_cast<const vst::VstEvents*>(ptr);
-    for (int i = 0; i < events->numEvents; ++i) {
-      const auto* midi = reinterpret_cast<const vst::VstMidiEvent*>(events->events[i]);
-      if (midi->type == vst::kVstMidiType && (midi->midiData[0] & 0xF0) == 0x90 && midi->midiData[2] != 0) {
-        Captured->NotesOn.emplace_back(Captured->BlockStart + midi->deltaFrames, midi->midiData[1]);
-      }
-    }
-    return 1;
-  }
-  return EditorWindowTest::TestHostCallback(effect, opcode, index, value, ptr, opt);
-}
 
 // A program chunk made with the plug-in's own writer.
 std::vector<uint8_t> ChunkWith(const std::function<void(TVSTPluginBase&, TVSTPlugin&)>& edit) {
@@ -74,107 +46,22 @@ std::vector<uint8_t> ChunkWith(const std::function<void(TVSTPluginBase&, TVSTPlu
   return bytes;
 }
 
-// The plug-in in a host window with its editor open on the timing panel.
-struct TTimingSession {
+// The home comes before the plug-in, which reads its settings when it starts.
+struct THomeFirst {
   TFakeHome Home;
-  TCaptured Events;
-  THostWindow Host{1000, 600};
-  EditorWindowTest::TLoadedPlugin Plugin{TRIAXO_PLUGIN_PATH, &CapturingHost};
-  Window Editor = 0;
+};
 
-  TTimingSession() { Captured = &Events; }
-  ~TTimingSession() {
-    if (Editor != 0) {
-      Plugin.Dispatch(vst::effEditClose);
-    }
-    Captured = nullptr;
-  }
+// The plug-in in a host window with its editor open on the timing panel.
+struct TTimingSession : THomeFirst, X11TestHost::TEditorSession {
   bool Open() {
-    if (Host.XDisplay == nullptr || Plugin.Effect == nullptr ||
-        Plugin.Dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(Host.Frame)) != 1) {
+    if (!TEditorSession::Open()) {
       return false;
     }
-    const auto children = Host.Children();
-    if (children.size() != 1) {
-      return false;
-    }
-    Editor = children[0];
-    Host.ParkPointer();
-    Settle(300);
     // "Timing / Velocity" at (159, 13), 141 x 33 in panMain.
     Host.Click(Editor, 3 + 159 + 70, 45 + 13 + 16);
     Settle();
     return true;
   }
-  void Settle(int milliseconds = 150) {
-    PumpFor(milliseconds, [this] { Plugin.Idle(); });
-  }
-  void Button(int type, int x, int y, unsigned state) {
-    XEvent event;
-    std::memset(&event, 0, sizeof event);
-    event.xbutton.type = type;
-    event.xbutton.display = Host.XDisplay;
-    event.xbutton.window = Editor;
-    event.xbutton.root = DefaultRootWindow(Host.XDisplay);
-    event.xbutton.x = x;
-    event.xbutton.y = y;
-    event.xbutton.button = Button1;
-    event.xbutton.state = state;
-    event.xbutton.same_screen = True;
-    XSendEvent(Host.XDisplay, Editor, True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask,
-               &event);
-    XSync(Host.XDisplay, False);
-  }
-  // A left-button drag in steps of 8 pixels, with extra modifiers held throughout.
-  void Drag(int fromX, int toX, int y, unsigned modifiers = 0) {
-    Button(ButtonPress, fromX, y, modifiers);
-    Settle(40);
-    for (int x = fromX; x != toX;) {
-      x = toX > x ? std::min(toX, x + 8) : std::max(toX, x - 8);
-      XEvent event;
-      std::memset(&event, 0, sizeof event);
-      event.xmotion.type = MotionNotify;
-      event.xmotion.display = Host.XDisplay;
-      event.xmotion.window = Editor;
-      event.xmotion.root = DefaultRootWindow(Host.XDisplay);
-      event.xmotion.x = x;
-      event.xmotion.y = y;
-      event.xmotion.state = modifiers | Button1Mask;
-      event.xmotion.same_screen = True;
-      XSendEvent(Host.XDisplay, Editor, True, PointerMotionMask | Button1MotionMask, &event);
-      XSync(Host.XDisplay, False);
-      Settle(15);
-    }
-    Button(ButtonRelease, toX, y, modifiers | Button1Mask);
-    Settle();
-  }
-  void SendMidi(uint8_t status, uint8_t data1, uint8_t data2) {
-    vst::VstMidiEvent event{};
-    event.type = vst::kVstMidiType;
-    event.byteSize = sizeof(vst::VstMidiEvent) - 8;
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(data1);
-    event.midiData[2] = static_cast<char>(data2);
-    vst::VstEvents list{};
-    list.numEvents = 1;
-    list.events[0] = reinterpret_cast<vst::VstEvent*>(&event);
-    Plugin.Dispatch(vst::effProcessEvents, 0, 0, &list);
-  }
-  void Process(int blocks) {
-    std::vector<float> left(BlockFrames);
-    std::vector<float> right(BlockFrames);
-    float* inputs[2] = {left.data(), right.data()};
-    float* outputs[2] = {left.data(), right.data()};
-    for (int i = 0; i < blocks; ++i) {
-      Plugin.Effect->processReplacing(Plugin.Effect, inputs, outputs, BlockFrames);
-      Events.BlockStart += BlockFrames;
-    }
-  }
-  void SetChunk(std::vector<uint8_t> bytes) {
-    Plugin.Dispatch(vst::effSetChunk, 1, static_cast<vst::VstIntPtr>(bytes.size()), bytes.data());
-    Settle();
-  }
-  float Parameter(int index) { return Plugin.Effect->getParameter(Plugin.Effect, index); }
   // The setup of the current program chunk, read back with the plug-in's own reader.
   int32_t StoredOctaveRangeFrom() {
     void* data = nullptr;
@@ -190,15 +77,6 @@ struct TTimingSession {
     module.LoadFromChunk(chunk, false, nullptr);
     return plugin->Setup.OctaveRangeFrom;
   }
-  std::vector<unsigned long> Pixels(int x, int y, int w, int h) const {
-    std::vector<unsigned long> pixels;
-    for (int j = 0; j < h; j += 2) {
-      for (int i = 0; i < w; i += 2) {
-        pixels.push_back(Host.PixelAt(Editor, x + i, y + j));
-      }
-    }
-    return pixels;
-  }
 };
 } // namespace
 
@@ -213,22 +91,22 @@ TEST(TimingEditorWindow, DraggingNote2StartAutomatesItAndStrumsTheChord) {
     }
   }));
   ASSERT_TRUE(session.Open());
-  session.Events.Automated.clear();
+  session.Log().Automations.clear();
 
   // Pixel 202 of the 404-pixel slider (one-pixel border) is 500 ms.
   session.Drag(Note2StartX + 10, Note2StartX + 202, Note2StartY);
-  ASSERT_FALSE(session.Events.Automated.empty());
-  for (const auto& [index, value] : session.Events.Automated) {
+  ASSERT_FALSE(session.Log().Automations.empty());
+  for (const auto& [index, value] : session.Log().Automations) {
     EXPECT_EQ(index, 6) << "only Note2 Start is touched and automated";
   }
-  EXPECT_NEAR(session.Events.Automated.back().second, 0.5f, 0.001f);
-  EXPECT_GT(session.Events.Automated.size(), 5u);
+  EXPECT_NEAR(session.Log().Automations.back().second, 0.5f, 0.001f);
+  EXPECT_GT(session.Log().Automations.size(), 5u);
   EXPECT_NEAR(session.Parameter(6), 0.5f, 0.001f);
 
   // The second chord note now starts half a second after the others.
   session.SendMidi(0x90, 60, 100);
   session.Process(50);
-  auto ons = session.Events.NotesOn;
+  auto ons = session.Log().NotesOn();
   std::sort(ons.begin(), ons.end());
   ASSERT_EQ(ons.size(), 3u);
   EXPECT_EQ(ons[0], std::make_pair(0, 60));
@@ -282,12 +160,12 @@ TEST(TimingEditorWindow, LearnOnTheFromInputTakesTheOctaveOfTheNextKey) {
   session.SendMidi(0x90, 60, 100);
   session.Process(4);
   session.Settle();
-  EXPECT_TRUE(session.Events.NotesOn.empty()) << "the learning key plays no chord";
+  EXPECT_TRUE(session.Log().NotesOn().empty()) << "the learning key plays no chord";
   EXPECT_EQ(session.StoredOctaveRangeFrom(), 5);
   // Learning is over: the next key is a trigger again (a chordless trigger plays itself).
   session.SendMidi(0x90, 62, 100);
   session.Process(4);
-  EXPECT_FALSE(session.Events.NotesOn.empty());
+  EXPECT_FALSE(session.Log().NotesOn().empty());
 }
 
 TEST(TimingEditorWindow, HostSetParameterMovesADialAtTheNextIdle) {
@@ -295,12 +173,12 @@ TEST(TimingEditorWindow, HostSetParameterMovesADialAtTheNextIdle) {
   TTimingSession session;
   ASSERT_TRUE(session.Open());
   const auto before = session.Pixels(Note3ScaleX, Note3ScaleY, 42, 42);
-  session.Events.Automated.clear();
+  session.Log().Automations.clear();
   // "Note3 Velocity Scale" to +80 %.
   session.Plugin.Effect->setParameter(session.Plugin.Effect, 16, 0.9f);
   session.Settle();
   EXPECT_NE(session.Pixels(Note3ScaleX, Note3ScaleY, 42, 42), before);
-  EXPECT_TRUE(session.Events.Automated.empty()) << "the editor sends nothing back";
+  EXPECT_TRUE(session.Log().Automations.empty()) << "the editor sends nothing back";
   EXPECT_FLOAT_EQ(session.Parameter(16), 0.9f);
 }
 #endif

@@ -1,5 +1,5 @@
 // The chunk container of host chunks and preset files: exact layout, damaged headers, files.
-#include "FakeHome.h"
+#include "support/FakeHome.h"
 
 #include "engine/TaggedStream.h"
 #include "host/MemoryStreamChunk.h"

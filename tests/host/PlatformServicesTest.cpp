@@ -1,7 +1,7 @@
 // Tests of the Linux platform services: XDG documents folder, ini files, detached shell opens.
 #include "host/PlatformServices.h"
 
-#include "host/FakeHome.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Tests of the Windows platform services: shell folders, ini files, the legacy registry import, volumes.
 #include "host/DelegatingPlatform.h"
-#include "host/DocumentsFolderWindows.h"
 #include "host/PlatformServices.h"
 #include "host/RecordingUi.h"
 #include "host/SettingsStore.h"
 #include "host/ZelCommon.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 
@@ -36,47 +36,26 @@ void WriteText(const std::string& path, const std::string& text) {
 }
 
 // A private documents folder (the user's shell folder setting points into a fresh temporary folder)
-// and a legacy product name of its own, so the real user's files and keys stay untouched. The same
-// machine-wide lock as the plug-in tests keeps parallel test processes from crossing redirections.
+// and a legacy product name of its own, so the real user's files and keys stay untouched.
 class WindowsServices : public ::testing::Test {
 protected:
   TPlatformServices& Services = NativePlatform();
   TRecordingUi Ui;
-  std::string Root;
-  std::string Documents;
+  TFakeHome Home;
+  const std::string& Documents = Home.Documents();
   std::string Product;
 
   void SetUp() override {
-    FLock = CreateMutexW(nullptr, FALSE, TestDocumentsFolder::LockName);
-    ASSERT_NE(FLock, nullptr);
-    ASSERT_NE(WaitForSingleObject(FLock, INFINITE), WAIT_FAILED);
     static std::atomic<unsigned> counter{0};
-    const std::string unique =
-        std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter.fetch_add(1));
-    Root = (std::filesystem::temp_directory_path() / ("triaxo-win-" + unique)).string();
-    Documents = Root + "\\My Documents";
-    std::filesystem::create_directories(Wide(Documents));
-    Product = "TriaxoTest-" + unique;
-    RedirectDocuments(Documents);
+    Product =
+        "TriaxoTest-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter.fetch_add(1));
   }
 
   void TearDown() override {
-    if (FSaved)
-      TestDocumentsFolder::Restore(FOldPersonal);
     RegDeleteTreeW(HKEY_CURRENT_USER, Wide("Software\\" + std::string(Vendor) + "\\" + Product).c_str());
-    std::error_code ignored;
-    std::filesystem::remove_all(Wide(Root), ignored);
-    if (FLock != nullptr) {
-      ReleaseMutex(FLock);
-      CloseHandle(FLock);
-    }
   }
 
-  // The first redirection keeps the user's setting for TearDown.
-  void RedirectDocuments(const std::string& folder) {
-    ASSERT_TRUE(TestDocumentsFolder::Redirect(Wide(folder), FSaved ? nullptr : &FOldPersonal));
-    FSaved = true;
-  }
+  void RedirectDocuments(const std::string& folder) { ASSERT_TRUE(Home.RedirectDocuments(folder)); }
 
   // The legacy key HKEY_CURRENT_USER\Software\Ventrakis\<Product>, optionally with its "Config" subkey.
   std::wstring LegacyKeyPath(bool config) const {
@@ -117,11 +96,6 @@ protected:
   }
 
   std::string DataFolder() const { return Documents + "\\Ventrakis\\" + Product + "\\"; }
-
-private:
-  HANDLE FLock = nullptr;
-  bool FSaved = false;
-  TestDocumentsFolder::TSaved FOldPersonal;
 };
 
 TEST_F(WindowsServices, DataFolderLivesInTheShellsPersonalFolderWithBackslashes) {

@@ -3,8 +3,8 @@
 
 #include "engine/ZelMidi.h"
 #include "host/DelegatingPlatform.h"
-#include "host/FakeHome.h"
 #include "host/RecordingUi.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 

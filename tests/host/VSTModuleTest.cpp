@@ -1,6 +1,6 @@
 // The module layer with a stand-in plug-in: CC learn hand-over, editor hosting, host notifications.
-#include "FakeHome.h"
 #include "RecordingUi.h"
+#include "support/FakeHome.h"
 
 #include "engine/TaggedStream.h"
 #include "host/VSTPluginBaseDM.h"

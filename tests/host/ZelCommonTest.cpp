@@ -2,7 +2,7 @@
 #include "host/ZelCommon.h"
 
 #include "host/DelegatingPlatform.h"
-#include "host/FakeHome.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 

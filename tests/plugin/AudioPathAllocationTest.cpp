@@ -1,10 +1,11 @@
 // Proves that the module's whole audio path never touches the heap: effProcessEvents with the
 // controller mapping, the MIDI handler, processReplacing, the output list and its delivery to the
 // host. The module runs in this process (the same code as Triaxo.so) behind its own effect record.
-#include "engine/HeapCounting.h"
+#include "support/HeapCounting.h"
 
 #include "StateFixtures.h"
 #include "TestVstHost.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 // thread plays. Nothing may crash or read outside the host's data, and the instance keeps working.
 #include "StateFixtures.h"
 #include "TestVstHost.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 

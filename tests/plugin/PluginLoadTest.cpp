@@ -2,8 +2,9 @@
 // panic controllers, suspend and resume, and chunk loads.
 #include "StateFixtures.h"
 #include "TestVstHost.h"
+#include "support/FakeHome.h"
 
-#include "engine/OutputChecker.h"
+#include "support/OutputChecker.h"
 
 #include <gtest/gtest.h>
 

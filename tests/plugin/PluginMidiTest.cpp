@@ -2,6 +2,7 @@
 // capacity, controller mapping.
 #include "StateFixtures.h"
 #include "TestVstHost.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 

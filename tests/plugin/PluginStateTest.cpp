@@ -1,6 +1,7 @@
 // The whole state through the host's chunk requests, preset files and the init preset.
 #include "StateFixtures.h"
 #include "TestVstHost.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 

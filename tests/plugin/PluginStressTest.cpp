@@ -2,6 +2,7 @@
 // parameters and reads displays while its audio thread plays notes and controllers.
 #include "StateFixtures.h"
 #include "TestVstHost.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // Triaxo.dll as Windows hosts and Winamp meet it: the Winamp DSP entry and the one-time registry import.
 #include "TestVstHost.h"
 #include "plugin/WinampDspWindows.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // byte for byte the same on every build.
 #include "StateFixtures.h"
 #include "TestVstHost.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 

@@ -205,34 +205,3 @@ VstIntPtr TTestVstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*valu
     return 0;
   }
 }
-
-#if !defined(_WIN32) // Windows: TestVstHostWindows.cpp
-TFakeHome::TFakeHome() {
-  const char* home = std::getenv("HOME");
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  FHadHome = home != nullptr;
-  FHadConfig = config != nullptr;
-  FOldHome = home != nullptr ? home : "";
-  FOldConfig = config != nullptr ? config : "";
-  std::string pattern = (std::filesystem::temp_directory_path() / "triaxo-home-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr)
-    throw std::runtime_error("cannot make a temporary home folder");
-  FHome = pattern;
-  setenv("HOME", FHome.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (FHome + "/.config").c_str(), 1);
-  unsetenv("XDG_DOCUMENTS_DIR");
-}
-
-TFakeHome::~TFakeHome() {
-  std::error_code ignored;
-  std::filesystem::remove_all(FHome, ignored);
-  if (FHadHome)
-    setenv("HOME", FOldHome.c_str(), 1);
-  else
-    unsetenv("HOME");
-  if (FHadConfig)
-    setenv("XDG_CONFIG_HOME", FOldConfig.c_str(), 1);
-  else
-    unsetenv("XDG_CONFIG_HOME");
-}
-#endif

@@ -90,22 +90,3 @@ private:
   std::vector<float> FLeft;
   std::vector<float> FRight;
 };
-
-// A private home for the plug-in: HOME and XDG_CONFIG_HOME point into a fresh temporary folder, so
-// settings and presets never touch the real user's files. Removed again at the end.
-class TFakeHome {
-public:
-  TFakeHome();
-  ~TFakeHome();
-  const std::string& Home() const { return FHome; }
-  // Where the plug-in keeps its presets and settings under this home.
-  std::string DataFolder() const { return FHome + "/Documents/Ventrakis/Triaxo/"; }
-  std::string PresetsFolder() const { return DataFolder() + "Presets/"; }
-
-private:
-  std::string FHome;
-  std::string FOldHome;
-  std::string FOldConfig;
-  bool FHadHome = false;
-  bool FHadConfig = false;
-};

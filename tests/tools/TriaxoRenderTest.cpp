@@ -7,6 +7,7 @@
 #include "engine/Plugin.h"
 #include "host/MemoryStreamChunk.h"
 #include "host/VSTPluginBaseDM.h"
+#include "support/FakeHome.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -31,11 +32,6 @@ const std::map<int, std::vector<int>> ExampleTriads = {{0, {0, 4, 7}},    {2, {2
 // Keeps the plug-ins made in this process away from the user's own settings and init preset.
 class TTriaxoRender : public ::testing::Test {
 protected:
-  void SetUp() override {
-    setenv("HOME", FHome.Path().c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (FHome.Path() / ".config").c_str(), 1);
-  }
-
   TRenderResult Render(const TMidiSong& song, int32_t block, bool stopped, const std::string& preset = "") {
     const std::vector<uint8_t> chunk = preset.empty() ? std::vector<uint8_t>() : ReadPresetFile(preset);
     return RenderThrough(TriaxoPlugin, song, Rate, block, stopped, preset.empty() ? nullptr : &chunk);
@@ -53,7 +49,7 @@ protected:
     return path;
   }
 
-  TTempFolder FHome;
+  TFakeHome FHome;
   TTempFolder FFiles;
 };
 

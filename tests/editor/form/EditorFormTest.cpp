@@ -3,8 +3,9 @@
 
 #include "engine/Plugin.h"
 #include "gui/ZelJuceRuntime.h"
-#include "host/FakeHome.h"
 #include "host/VSTPluginBaseDM.h"
+#include "support/EditorTestHost.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 
@@ -14,17 +15,9 @@
 
 namespace {
 
-int HostNotices = 0;
-
-vst::VstIntPtr VST_CALL CountingHost(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::VstIntPtr,
-                                     void*, float) {
-  if (opcode == vst::audioMasterVersion) {
-    return 2400;
-  }
-  if (opcode == vst::audioMasterAutomate) {
-    ++HostNotices;
-  }
-  return 0;
+// How often the host heard from the plug-in (project changed, parameter touched).
+int HostNotices() {
+  return static_cast<int>(EditorTestHost::Log().Automations.size());
 }
 
 // Answers every box with the next prepared answer and records what was asked.
@@ -70,10 +63,10 @@ protected:
       Plugin = made.get();
       return made;
     });
-    ASSERT_TRUE(Module->AttachHost(&CountingHost));
+    ASSERT_TRUE(Module->AttachHost(&EditorTestHost::Callback));
     Form = std::make_unique<TfrmEditor>(Module.get(), &ZelSkins::ByIndex(0));
     Form->FormShow();
-    HostNotices = 0;
+    EditorTestHost::Log() = {};
   }
   void TearDown() override {
     Form.reset();
@@ -109,7 +102,7 @@ TEST_F(EditorForm, OpensOnTheStoredPanelAndThePanelButtonsSwitchIt) {
   Form->btnChordSetupPanelClick();
   EXPECT_EQ(Chords().ShowTimingVelocity, 0);
   EXPECT_TRUE(Form->panChordSetup.isVisible());
-  EXPECT_EQ(HostNotices, 0);
+  EXPECT_EQ(HostNotices(), 0);
 }
 
 TEST_F(EditorForm, RightClickSelectsTheTriggerUnderItAndOutsideEveryKeyChangesNothing) {
@@ -121,7 +114,7 @@ TEST_F(EditorForm, RightClickSelectsTheTriggerUnderItAndOutsideEveryKeyChangesNo
   EXPECT_EQ(Chords().Triggers.Selected, 4);
   EXPECT_EQ(Form->MidiKeysTrigger.Keys().PinnedKeys().Count(), 1);
   EXPECT_EQ(Form->MidiKeysTrigger.Keys().PinnedKeys()[0], 4);
-  EXPECT_EQ(HostNotices, 0);
+  EXPECT_EQ(HostNotices(), 0);
 
   handled = false;
   const auto [x, y] = TriggerWhite(1); // D
@@ -130,7 +123,7 @@ TEST_F(EditorForm, RightClickSelectsTheTriggerUnderItAndOutsideEveryKeyChangesNo
   EXPECT_EQ(Form->PopupKey(), 2);
   EXPECT_EQ(Chords().Triggers.Selected, 2);
   EXPECT_EQ(Form->MidiKeysTrigger.Keys().PinnedKeys()[0], 2);
-  EXPECT_EQ(HostNotices, 1);
+  EXPECT_EQ(HostNotices(), 1);
 }
 
 TEST_F(EditorForm, RootMenuMovesTheChordAndClearDisablesClearAndChordId) {
@@ -254,7 +247,7 @@ TEST_F(EditorForm, ApplyRebuildsTheTriggersOnlyOnYes) {
   Ui.Answer = mrNo;
   Form->btnApplyClick();
   EXPECT_EQ(Chords().Triggers[0].Key, 0);
-  EXPECT_EQ(HostNotices, 0);
+  EXPECT_EQ(HostNotices(), 0);
   Ui.Answer = mrYes;
   Chords().Triggers.Selected = 5;
   Form->btnApplyClick();
@@ -264,7 +257,7 @@ TEST_F(EditorForm, ApplyRebuildsTheTriggersOnlyOnYes) {
   EXPECT_EQ(Chords().Triggers.Selected, 0);
   EXPECT_EQ(ChordPins(), (std::vector<int32_t>{26, 30, 33}));
   EXPECT_EQ(Form->MidiKeysTrigger.Keys().PinnedKeys()[0], 0);
-  EXPECT_GE(HostNotices, 1);
+  EXPECT_GE(HostNotices(), 1);
 
   // Variations without Easy Mode: the message, no change; the wizard shows the applied choice again.
   Form->TemplateEntryClick(9);

@@ -2,7 +2,8 @@
 // parameter protocol, the host's automate calls, MIDI CC learn, refreshes, octave learning, and renders of
 // the timing panel in every style.
 #include "TestDisplay.h"
-#include "host/FakeHome.h"
+#include "support/EditorTestHost.h"
+#include "support/FakeHome.h"
 
 #include "editor/Editor.h"
 #include "engine/Plugin.h"
@@ -20,32 +21,7 @@
 #include <vector>
 
 namespace {
-std::vector<std::pair<int32_t, float>> AutomateCalls;
-std::vector<int32_t> NotesOnSent;
-
-vst::VstIntPtr VST_CALL RecordingHost(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32 index,
-                                      vst::VstIntPtr, void* ptr, float opt) {
-  if (opcode == vst::audioMasterVersion) {
-    return 2400;
-  }
-  if (opcode == vst::audioMasterGetProductString && ptr != nullptr) {
-    std::strcpy(static_cast<char*>(ptr), "Triaxo Test Host");
-    return 1;
-  }
-  if (opcode == vst::audioMasterAutomate) {
-    AutomateCalls.emplace_back(index, opt);
-  }
-  if (opcode == vst::audioMasterProcessEvents && ptr != nullptr) {
-    const auto* events = static_cast<const vst::VstEvents*>(ptr);
-    for (vst::VstInt32 i = 0; i < events->numEvents; ++i) {
-      const auto* midi = reinterpret_cast<const vst::VstMidiEvent*>(events->events[i]);
-      if (midi->type == vst::kVstMidiType && (midi->midiData[0] & 0xF0) == 0x90 && midi->midiData[2] != 0) {
-        NotesOnSent.push_back(midi->midiData[1]);
-      }
-    }
-  }
-  return 0;
-}
+using EditorTestHost::Log;
 
 std::string InfoOf(const TfrmEditor& form) {
   return form.lblInfo.getText().toStdString();
@@ -55,19 +31,18 @@ class TimingPanelWindow : public ::testing::Test {
 protected:
   void SetUp() override {
     REQUIRE_TEST_DISPLAY();
-    AutomateCalls.clear();
-    NotesOnSent.clear();
+    Log() = {};
     FHome = std::make_unique<TFakeHome>();
     FRuntime = std::make_unique<ZelJuceRuntime::TScopedRuntime>();
     Module = std::make_unique<TVSTPluginBase>([](TPluginHost& host) -> std::unique_ptr<TPluginHandlers> {
       return std::make_unique<TVSTPlugin>(host);
     });
-    ASSERT_TRUE(Module->AttachHost(&RecordingHost));
+    ASSERT_TRUE(Module->AttachHost(&EditorTestHost::Callback));
     Module->Dispatch(vst::effSetSampleRate, 0, 0, nullptr, 44100.0f);
     Module->Dispatch(vst::effMainsChanged, 0, 1, nullptr, 0.0f);
     Form = std::make_unique<TfrmEditor>(Module.get(), &ZelSkins::ByIndex(0));
     Form->UpdateFromPlugin();
-    AutomateCalls.clear();
+    Log().Automations.clear();
   }
   void TearDown() override {
     Form.reset();
@@ -101,22 +76,22 @@ TEST_F(TimingPanelWindow, DraggingAStartSliderAutomatesItsParameterAndTheChordTi
   Drag(slider, 0, 10, 202);
   EXPECT_EQ(Stored("Note2 Start"), 500.0f);
   EXPECT_EQ(Plugin().Setup.NoteSetup[1].Start, 500);
-  ASSERT_FALSE(AutomateCalls.empty());
+  ASSERT_FALSE(Log().Automations.empty());
   // The press touches the parameter first, then every step of the drag is automated.
-  for (const auto& [index, normalised] : AutomateCalls) {
+  for (const auto& [index, normalised] : Log().Automations) {
     EXPECT_EQ(index, 6);
     EXPECT_GE(normalised, 0.0f);
   }
-  EXPECT_FLOAT_EQ(AutomateCalls.back().second, 0.5f);
-  EXPECT_GT(AutomateCalls.size(), 10u);
+  EXPECT_FLOAT_EQ(Log().Automations.back().second, 0.5f);
+  EXPECT_GT(Log().Automations.size(), 10u);
   EXPECT_EQ(InfoOf(*Form), "Note Start: 500 ms");
   EXPECT_EQ(slider.Model().Text(), "500 ms");
 
   // Alt drags the range, which is a parameter of its own.
-  AutomateCalls.clear();
+  Log().Automations.clear();
   Drag(slider, ssAlt, 202, 242);
   EXPECT_EQ(Stored("Note2 Start Random"), 100.0f);
-  EXPECT_EQ(AutomateCalls.back().first, 7);
+  EXPECT_EQ(Log().Automations.back().first, 7);
   EXPECT_EQ(slider.Model().Text(), "500 ms <=> 600 ms");
   EXPECT_EQ(InfoOf(*Form), "Note Start Random: 100 ms");
 }
@@ -129,7 +104,7 @@ TEST_F(TimingPanelWindow, AltPressInLearnModeLearnsTheRandomParameter) {
   Module->SetCCMode(ccmLearn);
   Form->TimingVelocity().Row(1).sliderNoteStart.Model().MouseDown(mbLeft, ssLeft, 100, 12);
   EXPECT_EQ(Module->LearnTarget(), "Note2 Start");
-  EXPECT_TRUE(AutomateCalls.empty());
+  EXPECT_TRUE(Log().Automations.empty());
 }
 
 TEST_F(TimingPanelWindow, HostValuesMoveTheControlsAtTheRefreshWithoutEchoingBack) {
@@ -143,7 +118,7 @@ TEST_F(TimingPanelWindow, HostValuesMoveTheControlsAtTheRefreshWithoutEchoingBac
   // The slider can show only what is left above 900; the host keeps its 300.
   EXPECT_FLOAT_EQ(Form->TimingVelocity().Row(0).sliderNoteEnd.Random(), 100.0f);
   EXPECT_FLOAT_EQ(Stored("Note1 End Random"), 300.0f);
-  EXPECT_TRUE(AutomateCalls.empty());
+  EXPECT_TRUE(Log().Automations.empty());
 }
 
 TEST_F(TimingPanelWindow, CtrlLeftOnADialResetsItAndShowsTheScaleText) {
@@ -189,7 +164,7 @@ TEST_F(TimingPanelWindow, LearnedOctaveGoesIntoTheRangeAndTheNoteMakesNoChord) {
   float* outputs[2] = {left, right};
   Module->ProcessReplacing(nullptr, outputs, 64);
   EXPECT_EQ(Module->CCMode(), ccmNone);
-  EXPECT_TRUE(NotesOnSent.empty());
+  EXPECT_TRUE(Log().NotesOn().empty());
   EXPECT_EQ(Plugin().LearnedOctave.load(), 5);
   Form->SetLearnedOctave(Plugin().LearnedOctave.exchange(-1));
   EXPECT_EQ(Plugin().Setup.OctaveRangeFrom, 5);
@@ -198,7 +173,7 @@ TEST_F(TimingPanelWindow, LearnedOctaveGoesIntoTheRangeAndTheNoteMakesNoChord) {
   // Learning is over: the same key now plays its chord.
   Module->Dispatch(vst::effProcessEvents, 0, 0, &events, 0.0f);
   Module->ProcessReplacing(nullptr, outputs, 64);
-  EXPECT_FALSE(NotesOnSent.empty());
+  EXPECT_FALSE(Log().NotesOn().empty());
 }
 
 TEST_F(TimingPanelWindow, PressingAParameterControlWhileLearningAnOctaveEndsLearning) {
@@ -221,8 +196,8 @@ TEST_F(TimingPanelWindow, TimingBoxesFollowTheSetupAndResetWithCtrlLeft) {
   EXPECT_FALSE(Plugin().Setup.NoteSetup.SameRandomVelocity);
   EXPECT_EQ(InfoOf(*Form), "Same Random Velocity: Off");
   // NotifyHostChanged: an automate call for parameter 0 with its own value.
-  ASSERT_EQ(AutomateCalls.size(), 1u);
-  EXPECT_EQ(AutomateCalls[0].first, 0);
+  ASSERT_EQ(Log().Automations.size(), 1u);
+  EXPECT_EQ(Log().Automations[0].first, 0);
 }
 
 namespace {
