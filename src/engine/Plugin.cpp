@@ -46,9 +46,8 @@ int32_t ScaledVelocity(int32_t velocity, int64_t scale) {
 // (0.5, frames + 0.5): there the integer arithmetic is exact and the general rounding's checks are
 // not needed. Asked once per due event; kept out of line so that the block loop stays small.
 [[gnu::noinline]] int32_t NearestSample(double sinceStart) {
-  const double lower = std::floor(sinceStart);
-  const double difference = sinceStart - lower;
-  const auto whole = static_cast<int32_t>(lower);
+  const auto whole = static_cast<int32_t>(sinceStart); // positive: truncation is the floor
+  const double difference = sinceStart - whole;
   return difference > 0.5 || (difference == 0.5 && (whole & 1) != 0) ? whole + 1 : whole;
 }
 
