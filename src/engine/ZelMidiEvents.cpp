@@ -82,51 +82,6 @@ TMidiEvents::TSlot TMidiEvents::Add(const TMidiEvent& event) {
   return slot;
 }
 
-void TMidiEvents::SetState(TSlot slot, TEventState state, double time) {
-  TMidiEvent& event = FItems[static_cast<std::size_t>(slot)];
-  if (FLinks[static_cast<std::size_t>(slot)].Group != None) {
-    DueErase(slot);
-  }
-  event.State = state;
-  event.Time = time;
-  if (IsPending(state)) {
-    DueInsert(slot, FSequence++);
-  }
-}
-
-void TMidiEvents::Remove(TSlot slot) {
-  TLinks& links = FLinks[static_cast<std::size_t>(slot)];
-  if (links.Group != None) {
-    DueErase(slot);
-  }
-  if (links.Prev != None) {
-    FLinks[static_cast<std::size_t>(links.Prev)].Next = links.Next;
-  } else {
-    FFirst = links.Next;
-  }
-  if (links.Next != None) {
-    FLinks[static_cast<std::size_t>(links.Next)].Prev = links.Prev;
-  } else {
-    FLast = links.Prev;
-  }
-  const int32_t trigger = FItems[static_cast<std::size_t>(slot)].TriggerNote;
-  if (links.TriggerPrev != None) {
-    FLinks[static_cast<std::size_t>(links.TriggerPrev)].TriggerNext = links.TriggerNext;
-  } else {
-    FTriggerFirst[trigger] = links.TriggerNext;
-  }
-  if (links.TriggerNext != None) {
-    FLinks[static_cast<std::size_t>(links.TriggerNext)].TriggerPrev = links.TriggerPrev;
-  } else {
-    FTriggerLast[trigger] = links.TriggerPrev;
-  }
-  FItems[static_cast<std::size_t>(slot)].State = esDone;
-  links = TLinks{};
-  links.Next = FFree;
-  FFree = slot;
-  --FCount;
-}
-
 void TMidiEvents::RemoveTriggerEvents(int32_t triggerNote, TEventState state, int32_t channel) {
   TSlot slot = FirstOfTrigger(triggerNote);
   while (slot != None) {
@@ -178,30 +133,6 @@ void TMidiEvents::DueInsert(TSlot slot, uint64_t sequence) {
     target.Head = slot;
   }
   target.Tail = slot;
-}
-
-void TMidiEvents::DueErase(TSlot slot) {
-  TLinks& links = FLinks[static_cast<std::size_t>(slot)];
-  TDueGroup& group = FGroups[static_cast<std::size_t>(links.Group)];
-  if (links.DuePrev != None) {
-    FLinks[static_cast<std::size_t>(links.DuePrev)].DueNext = links.DueNext;
-  } else {
-    group.Head = links.DueNext;
-  }
-  if (links.DueNext != None) {
-    FLinks[static_cast<std::size_t>(links.DueNext)].DuePrev = links.DuePrev;
-  } else {
-    group.Tail = links.DuePrev;
-  }
-  if (group.Head == None) {
-    HeapErase(group.HeapIndex);
-    group.HeapIndex = -1;
-    group.Head = FFreeGroup;
-    FFreeGroup = links.Group;
-  }
-  links.Group = None;
-  links.DuePrev = None;
-  links.DueNext = None;
 }
 
 void TMidiEvents::ReinsertPending(int32_t count) {
