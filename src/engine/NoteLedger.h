@@ -26,9 +26,24 @@ public:
   bool IsOwner(int32_t channel, int32_t pitch, TOwner owner) const {
     return owner != Silent && At(channel, pitch).Owner == owner;
   }
-  // The pitch must be silent (end the old owner first).
-  void Start(int32_t channel, int32_t pitch, TOwner owner, int32_t velocity);
-  void End(int32_t channel, int32_t pitch);
+  // The pitch must be silent (end the old owner first). Inline: once or twice per message sent.
+  void Start(int32_t channel, int32_t pitch, TOwner owner, int32_t velocity) {
+    TEntry& entry = FEntries[Index(channel, pitch)];
+    if (entry.Owner == Silent) {
+      ++FChannelCounts[Channel(channel)];
+      ++FTotal;
+    }
+    entry.Owner = owner;
+    entry.Velocity = static_cast<uint8_t>(velocity);
+  }
+  void End(int32_t channel, int32_t pitch) {
+    TEntry& entry = FEntries[Index(channel, pitch)];
+    if (entry.Owner != Silent) {
+      --FChannelCounts[Channel(channel)];
+      --FTotal;
+    }
+    entry = TEntry{};
+  }
   int32_t SoundingOnChannel(int32_t channel) const { return FChannelCounts[Channel(channel)]; }
   int32_t SoundingCount() const { return FTotal; }
   void Clear();

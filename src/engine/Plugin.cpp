@@ -30,6 +30,9 @@ bool IsMidiValue(int64_t value) {
 
 // Quotient first, then the product in extended precision; nearest with halves to even.
 int32_t ScaledVelocity(int32_t velocity, int64_t scale) {
+  if (scale == 0) {
+    return std::clamp(velocity, 0, MaxMidiValue); // the common case, without extended precision
+  }
   long double out = velocity;
   if (scale < 0) {
     out = velocity - RoundHalfEven(velocity * (static_cast<long double>(-scale) / 100.0L));
@@ -37,6 +40,15 @@ int32_t ScaledVelocity(int32_t velocity, int64_t scale) {
     out = velocity + RoundHalfEven((MaxMidiValue - velocity) * (static_cast<long double>(scale) / 100.0L));
   }
   return static_cast<int32_t>(std::clamp<long double>(out, 0.0L, MaxMidiValue));
+}
+
+// The nearest whole sample, halves to even, of a time after the block start that lies in
+// (0.5, frames + 0.5): there the integer arithmetic is exact and the general rounding's checks are
+// not needed. Asked once per due event; kept out of line so that the block loop stays small.
+[[gnu::noinline]] int32_t NearestSample(double sinceStart) {
+  const auto whole = static_cast<int32_t>(sinceStart); // positive: truncation is the floor
+  const double difference = sinceStart - whole;
+  return difference > 0.5 || (difference == 0.5 && (whole & 1) != 0) ? whole + 1 : whole;
 }
 
 // A drawn delay: the base plus up to the random width, capped at 1000 ms.
@@ -262,10 +274,6 @@ void TVSTPlugin::PassThrough(int32_t channel, int32_t note, int32_t velocity, in
   }
 }
 
-double TVSTPlugin::DelaySamples(int64_t ms) const {
-  return MsToSamples(static_cast<double>(ms), FHost.SampleRate());
-}
-
 TVSTPlugin::TPositionList TVSTPlugin::ChordPositions() const {
   TPositionList positions;
   if (Setup.NoteSetup.RandomNoteAssignment) {
@@ -330,6 +338,8 @@ void TVSTPlugin::NoteOnChord(int32_t channel, int32_t note, int32_t velocity, do
   const int32_t base = std::max(Setup.TriggerOctaveOffset(note), 0) + 12 * (note / 12);
   const int64_t transpose = 12 * static_cast<int64_t>(Setup.TransposeOctave);
   const bool attached = FFeed.IsAttached();
+  // Once per chord: all its notes are timed at the same rate.
+  const double sampleRate = FHost.SampleRate();
 
   TMidiEvent event;
   event.TriggerNote = note;
@@ -368,7 +378,7 @@ void TVSTPlugin::NoteOnChord(int32_t channel, int32_t note, int32_t velocity, do
       event.SchedulePosition = FBlockPosition;
       event.Note = static_cast<int32_t>(pitch);
       event.Velocity = outVelocity;
-      event.Time = time + DelaySamples(start);
+      event.Time = time + MsToSamples(static_cast<double>(start), sampleRate);
       event.Position = p;
       FEvents.Add(event);
       if (attached) {
@@ -384,6 +394,7 @@ void TVSTPlugin::NoteOnChord(int32_t channel, int32_t note, int32_t velocity, do
 void TVSTPlugin::NoteOffChord(int32_t channel, int32_t note, double time) {
   const TNoteSetup& noteSetup = Setup.NoteSetup;
   const bool relativeTiming = noteSetup.RelativeTiming;
+  const double sampleRate = FHost.SampleRate();
   int64_t endSum = 0;
   for (TMidiEvents::TSlot slot = FEvents.FirstOfTrigger(note); slot != TMidiEvents::None;
        slot = FEvents.NextOfTrigger(slot)) {
@@ -401,7 +412,7 @@ void TVSTPlugin::NoteOffChord(int32_t channel, int32_t note, double time) {
         end = endSum;
       }
     }
-    FEvents.SetState(slot, esNoteOffPending, time + DelaySamples(end));
+    FEvents.SetState(slot, esNoteOffPending, time + MsToSamples(static_cast<double>(end), sampleRate));
   }
   // Chord notes that have not started yet never sound.
   FEvents.RemoveTriggerEvents(note, esNoteOnPending, channel);
@@ -470,11 +481,11 @@ bool TVSTPlugin::DueOffset(double time, int32_t frames, int32_t& offset) const {
   if (!(sinceStart < frames + 0.5)) { // rounds to the block end or later; also refuses NaN
     return false;
   }
-  const double rounded = RoundHalfEven(sinceStart);
-  if (!(rounded < frames)) { // also refuses NaN
+  const int32_t rounded = NearestSample(sinceStart);
+  if (rounded >= frames) {
     return false;
   }
-  offset = rounded < 0.0 ? 0 : static_cast<int32_t>(rounded);
+  offset = rounded;
   return true;
 }
 

@@ -117,7 +117,6 @@ private:
   // The whole-sample offset of a time in this block (times before the block start give 0); false when
   // it lies at or after the block's end.
   bool DueOffset(double time, int32_t frames, int32_t& offset) const;
-  double DelaySamples(int64_t ms) const;
   void EditorChanged();
 
   // Output through the ledger.

@@ -1,9 +1,12 @@
 // ZelMidiEvents: the queue of scheduled chord notes (pending, sounding, releasing), fixed capacity.
 #include "engine/ZelMidiEvents.h"
 
+#include <algorithm>
+#include <bit>
+
 TMidiEvents::TMidiEvents(std::size_t capacity)
-    : FItems(new TMidiEvent[capacity]), FLinks(new TLinks[capacity]), FHeap(new THeapEntry[capacity]),
-      FCapacity(capacity) {
+    : FItems(new TMidiEvent[capacity]), FLinks(new TLinks[capacity]), FGroups(new TDueGroup[capacity]),
+      FHeap(new THeapEntry[capacity]), FScratch(new TSlot[capacity]), FCapacity(capacity) {
   Clear();
 }
 
@@ -22,9 +25,23 @@ void TMidiEvents::Clear() {
     FFree = static_cast<TSlot>(i - 1);
   }
   FCount = 0;
-  FHeapCount = 0;
   FFirst = None;
   FLast = None;
+  ClearDueOrder();
+}
+
+void TMidiEvents::ClearDueOrder() {
+  FHeapCount = 0;
+  FFreeGroup = None;
+  for (std::size_t i = FCapacity; i > 0; --i) {
+    TDueGroup& group = FGroups[i - 1];
+    group = TDueGroup{};
+    group.Head = FFreeGroup;
+    FFreeGroup = static_cast<TGroup>(i - 1);
+  }
+  for (TGroup& recent : FRecent) {
+    recent = None;
+  }
 }
 
 TMidiEvents::TSlot TMidiEvents::FirstOfTrigger(int32_t triggerNote) const {
@@ -60,54 +77,9 @@ TMidiEvents::TSlot TMidiEvents::Add(const TMidiEvent& event) {
 
   ++FCount;
   if (IsPending(event.State)) {
-    HeapInsert(slot);
+    DueInsert(slot, FSequence++);
   }
   return slot;
-}
-
-void TMidiEvents::SetState(TSlot slot, TEventState state, double time) {
-  TMidiEvent& event = FItems[static_cast<std::size_t>(slot)];
-  if (FLinks[static_cast<std::size_t>(slot)].HeapIndex >= 0) {
-    HeapErase(slot);
-  }
-  event.State = state;
-  event.Time = time;
-  if (IsPending(state)) {
-    HeapInsert(slot);
-  }
-}
-
-void TMidiEvents::Remove(TSlot slot) {
-  TLinks& links = FLinks[static_cast<std::size_t>(slot)];
-  if (links.HeapIndex >= 0) {
-    HeapErase(slot);
-  }
-  if (links.Prev != None) {
-    FLinks[static_cast<std::size_t>(links.Prev)].Next = links.Next;
-  } else {
-    FFirst = links.Next;
-  }
-  if (links.Next != None) {
-    FLinks[static_cast<std::size_t>(links.Next)].Prev = links.Prev;
-  } else {
-    FLast = links.Prev;
-  }
-  const int32_t trigger = FItems[static_cast<std::size_t>(slot)].TriggerNote;
-  if (links.TriggerPrev != None) {
-    FLinks[static_cast<std::size_t>(links.TriggerPrev)].TriggerNext = links.TriggerNext;
-  } else {
-    FTriggerFirst[trigger] = links.TriggerNext;
-  }
-  if (links.TriggerNext != None) {
-    FLinks[static_cast<std::size_t>(links.TriggerNext)].TriggerPrev = links.TriggerPrev;
-  } else {
-    FTriggerLast[trigger] = links.TriggerPrev;
-  }
-  FItems[static_cast<std::size_t>(slot)].State = esDone;
-  links = TLinks{};
-  links.Next = FFree;
-  FFree = slot;
-  --FCount;
 }
 
 void TMidiEvents::RemoveTriggerEvents(int32_t triggerNote, TEventState state, int32_t channel) {
@@ -124,9 +96,60 @@ void TMidiEvents::RemoveTriggerEvents(int32_t triggerNote, TEventState state, in
 
 // ---- Due order
 
+std::size_t TMidiEvents::RecentIndex(double time) {
+  // + 0.0 makes -0.0 into 0.0: equal times must find the same entry.
+  const uint64_t bits = std::bit_cast<uint64_t>(time + 0.0);
+  return static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ull) >> 58) % RecentGroups;
+}
+
+void TMidiEvents::DueInsert(TSlot slot, uint64_t sequence) {
+  const double time = FItems[static_cast<std::size_t>(slot)].Time;
+  TLinks& links = FLinks[static_cast<std::size_t>(slot)];
+  links.Sequence = sequence;
+  TGroup& recent = FRecent[RecentIndex(time)];
+  TGroup group = recent;
+  // The recent group takes the event only while it lives and has the time (a NaN time never joins).
+  if (group == None || FGroups[static_cast<std::size_t>(group)].HeapIndex < 0 ||
+      !(FGroups[static_cast<std::size_t>(group)].Time == time)) {
+    // A new group; there are never more groups than pending events, so one is free.
+    group = FFreeGroup;
+    TDueGroup& fresh = FGroups[static_cast<std::size_t>(group)];
+    FFreeGroup = fresh.Head;
+    fresh.Time = time;
+    fresh.Head = None;
+    fresh.Tail = None;
+    FHeap[static_cast<std::size_t>(FHeapCount)] = {time, FSequence++, group};
+    ++FHeapCount;
+    SiftUp(FHeapCount - 1);
+    recent = group;
+  }
+  TDueGroup& target = FGroups[static_cast<std::size_t>(group)];
+  links.Group = group;
+  links.DuePrev = target.Tail;
+  links.DueNext = None;
+  if (target.Tail != None) {
+    FLinks[static_cast<std::size_t>(target.Tail)].DueNext = slot;
+  } else {
+    target.Head = slot;
+  }
+  target.Tail = slot;
+}
+
+void TMidiEvents::ReinsertPending(int32_t count) {
+  // In the order they became pending, so that equal new times keep it; each keeps its sequence.
+  TSlot* const slots = FScratch.get();
+  std::sort(slots, slots + count, [this](TSlot a, TSlot b) {
+    return FLinks[static_cast<std::size_t>(a)].Sequence < FLinks[static_cast<std::size_t>(b)].Sequence;
+  });
+  ClearDueOrder();
+  for (int32_t i = 0; i < count; ++i) {
+    DueInsert(slots[i], FLinks[static_cast<std::size_t>(slots[i])].Sequence);
+  }
+}
+
 void TMidiEvents::HeapPlace(int32_t index, const THeapEntry& entry) {
   FHeap[static_cast<std::size_t>(index)] = entry;
-  FLinks[static_cast<std::size_t>(entry.Slot)].HeapIndex = index;
+  FGroups[static_cast<std::size_t>(entry.Group)].HeapIndex = index;
 }
 
 void TMidiEvents::SiftUp(int32_t index) {
@@ -165,16 +188,7 @@ void TMidiEvents::SiftDown(int32_t index) {
   HeapPlace(index, entry);
 }
 
-void TMidiEvents::HeapInsert(TSlot slot) {
-  FHeap[static_cast<std::size_t>(FHeapCount)] = {FItems[static_cast<std::size_t>(slot)].Time, FSequence++,
-                                                 slot};
-  ++FHeapCount;
-  SiftUp(FHeapCount - 1);
-}
-
-void TMidiEvents::HeapErase(TSlot slot) {
-  const int32_t index = FLinks[static_cast<std::size_t>(slot)].HeapIndex;
-  FLinks[static_cast<std::size_t>(slot)].HeapIndex = -1;
+void TMidiEvents::HeapErase(int32_t index) {
   --FHeapCount;
   if (index == FHeapCount) {
     return;
@@ -183,11 +197,5 @@ void TMidiEvents::HeapErase(TSlot slot) {
   const THeapEntry moved = FHeap[static_cast<std::size_t>(FHeapCount)];
   HeapPlace(index, moved);
   SiftUp(index);
-  SiftDown(FLinks[static_cast<std::size_t>(moved.Slot)].HeapIndex);
-}
-
-void TMidiEvents::RebuildHeap() {
-  for (int32_t i = (FHeapCount + Arity - 2) / Arity; i > 0; --i) {
-    SiftDown(i - 1);
-  }
+  SiftDown(FGroups[static_cast<std::size_t>(moved.Group)].HeapIndex);
 }

@@ -29,10 +29,14 @@ struct TMidiEvent {
 // and go, so that no operation walks the whole queue:
 // - insertion order over all events (transport changes walk it),
 // - insertion order per trigger note (a release walks only its trigger's events),
-// - due order over the pending events (note-on and note-off pending): a 4-ary heap on (Time, the
-//   order in which they became pending), so the block handler reads the earliest due event at once
-//   and takes it in O(log n); four children per node halve the depth of a binary heap.
-// Audio thread only after construction; no allocation, no locks.
+// - due order over the pending events (note-on and note-off pending), on (Time, the order in which
+//   they became pending). Pending events of one time that became pending one after another share a
+//   due group: a first-in first-out list. A 4-ary heap orders the groups by (Time, the order the
+//   groups began). Chord notes come in bursts of equal times (a chord without delays, a block of
+//   presses, every note of a held chord released at once), so the due event is read at once and
+//   taken in O(1) while its group has more; the heap, O(log n), moves only when a group empties.
+// Real-time: audio thread only after construction; no allocation, no locks; every operation is
+// bounded by the events it touches (RetimePending by the pending ones).
 class TMidiEvents {
 public:
   using TSlot = int32_t;
@@ -63,7 +67,9 @@ public:
 
   // The pending event due first (smallest Time; among equal times the one pending first); None when
   // nothing is pending.
-  TSlot Earliest() const { return FHeapCount > 0 ? FHeap[0].Slot : None; }
+  TSlot Earliest() const {
+    return FHeapCount > 0 ? FGroups[static_cast<std::size_t>(FHeap[0].Group)].Head : None;
+  }
 
   // Insertion order: First, then Next until None.
   TSlot First() const { return FFirst; }
@@ -73,39 +79,62 @@ public:
   TSlot NextOfTrigger(TSlot slot) const { return FLinks[static_cast<std::size_t>(slot)].TriggerNext; }
 
   // Changes the times of many pending events at once (a transport jump): `retime` gets each pending
-  // event's slot and current event and returns its new time. One pass, then the due order is rebuilt.
+  // event's slot and current event and returns its new time. Among equal new times the order in which
+  // they became pending still holds. O(p log p) for p pending events.
   template <typename TRetime> void RetimePending(TRetime retime);
 
 private:
+  using TGroup = int32_t;
   struct TLinks {
     TSlot Prev = None;
     TSlot Next = None;
     TSlot TriggerPrev = None;
     TSlot TriggerNext = None;
-    int32_t HeapIndex = -1; // -1 while not pending
+    TGroup Group = None; // the due group while pending, else None
+    TSlot DuePrev = None;
+    TSlot DueNext = None;
+    uint64_t Sequence = 0; // when it became pending
   };
-  // The due order keeps its keys with it, so that ordering never reads the events themselves.
+  // Pending events of one time, first in first out. Free groups are chained through Head.
+  struct TDueGroup {
+    double Time = 0.0;
+    TSlot Head = None;
+    TSlot Tail = None;
+    int32_t HeapIndex = -1; // -1 while free
+  };
+  // The heap keeps the groups' keys with it, so that ordering never reads the groups themselves.
   struct THeapEntry {
     double Time = 0.0;
-    uint64_t Sequence = 0; // when it became pending: ties of equal times go in this order
-    TSlot Slot = None;
+    uint64_t Sequence = 0; // when the group began: groups of equal times go in this order
+    TGroup Group = None;
   };
 
   static bool IsPending(TEventState state) { return state == esNoteOnPending || state == esNoteOffPending; }
   static constexpr int32_t Arity = 4;
+  static constexpr std::size_t RecentGroups = 64;
   static bool DueBefore(const THeapEntry& a, const THeapEntry& b) {
     return a.Time < b.Time || (a.Time == b.Time && a.Sequence < b.Sequence);
   }
-  void HeapInsert(TSlot slot);
-  void HeapErase(TSlot slot);
+  static std::size_t RecentIndex(double time);
+  // Puts a pending event at the end of the due order of its time; `sequence` records when.
+  void DueInsert(TSlot slot, uint64_t sequence);
+  void DueErase(TSlot slot);
+  void ClearDueOrder();
+  void HeapErase(int32_t index);
   void SiftUp(int32_t index);
   void SiftDown(int32_t index);
   void HeapPlace(int32_t index, const THeapEntry& entry);
-  void RebuildHeap();
+  void ReinsertPending(int32_t count);
 
   std::unique_ptr<TMidiEvent[]> FItems;
   std::unique_ptr<TLinks[]> FLinks;
+  std::unique_ptr<TDueGroup[]> FGroups;
   std::unique_ptr<THeapEntry[]> FHeap;
+  std::unique_ptr<TSlot[]> FScratch; // the pending slots while they are re-timed
+  // The newest group of each time seen lately (by a hash of the time), so that an event pending at
+  // the time of a recent group joins it. Only the newest group of a time may take new events: the
+  // entry is overwritten by every group that begins.
+  TGroup FRecent[RecentGroups];
   TSlot FTriggerFirst[TriggerNotes];
   TSlot FTriggerLast[TriggerNotes];
   std::size_t FCapacity;
@@ -113,16 +142,91 @@ private:
   int32_t FHeapCount = 0;
   TSlot FFirst = None;
   TSlot FLast = None;
-  TSlot FFree = None; // free slots, chained through Next
+  TSlot FFree = None;       // free slots, chained through Next
+  TGroup FFreeGroup = None; // free groups, chained through Head
   uint64_t FSequence = 0;
 };
 
 template <typename TRetime> void TMidiEvents::RetimePending(TRetime retime) {
+  int32_t count = 0;
   for (int32_t i = 0; i < FHeapCount; ++i) {
-    THeapEntry& entry = FHeap[static_cast<std::size_t>(i)];
-    TMidiEvent& event = FItems[static_cast<std::size_t>(entry.Slot)];
-    event.Time = retime(entry.Slot, static_cast<const TMidiEvent&>(event));
-    entry.Time = event.Time;
+    for (TSlot slot = FGroups[static_cast<std::size_t>(FHeap[static_cast<std::size_t>(i)].Group)].Head;
+         slot != None; slot = FLinks[static_cast<std::size_t>(slot)].DueNext) {
+      TMidiEvent& event = FItems[static_cast<std::size_t>(slot)];
+      event.Time = retime(slot, static_cast<const TMidiEvent&>(event));
+      FScratch[static_cast<std::size_t>(count++)] = slot;
+    }
   }
-  RebuildHeap();
+  ReinsertPending(count);
+}
+
+// Inline: once or more per due event, from the block handler.
+
+inline void TMidiEvents::SetState(TSlot slot, TEventState state, double time) {
+  TMidiEvent& event = FItems[static_cast<std::size_t>(slot)];
+  if (FLinks[static_cast<std::size_t>(slot)].Group != None) {
+    DueErase(slot);
+  }
+  event.State = state;
+  event.Time = time;
+  if (IsPending(state)) {
+    DueInsert(slot, FSequence++);
+  }
+}
+
+inline void TMidiEvents::Remove(TSlot slot) {
+  TLinks& links = FLinks[static_cast<std::size_t>(slot)];
+  if (links.Group != None) {
+    DueErase(slot);
+  }
+  if (links.Prev != None) {
+    FLinks[static_cast<std::size_t>(links.Prev)].Next = links.Next;
+  } else {
+    FFirst = links.Next;
+  }
+  if (links.Next != None) {
+    FLinks[static_cast<std::size_t>(links.Next)].Prev = links.Prev;
+  } else {
+    FLast = links.Prev;
+  }
+  const int32_t trigger = FItems[static_cast<std::size_t>(slot)].TriggerNote;
+  if (links.TriggerPrev != None) {
+    FLinks[static_cast<std::size_t>(links.TriggerPrev)].TriggerNext = links.TriggerNext;
+  } else {
+    FTriggerFirst[trigger] = links.TriggerNext;
+  }
+  if (links.TriggerNext != None) {
+    FLinks[static_cast<std::size_t>(links.TriggerNext)].TriggerPrev = links.TriggerPrev;
+  } else {
+    FTriggerLast[trigger] = links.TriggerPrev;
+  }
+  FItems[static_cast<std::size_t>(slot)].State = esDone;
+  links = TLinks{};
+  links.Next = FFree;
+  FFree = slot;
+  --FCount;
+}
+
+inline void TMidiEvents::DueErase(TSlot slot) {
+  TLinks& links = FLinks[static_cast<std::size_t>(slot)];
+  TDueGroup& group = FGroups[static_cast<std::size_t>(links.Group)];
+  if (links.DuePrev != None) {
+    FLinks[static_cast<std::size_t>(links.DuePrev)].DueNext = links.DueNext;
+  } else {
+    group.Head = links.DueNext;
+  }
+  if (links.DueNext != None) {
+    FLinks[static_cast<std::size_t>(links.DueNext)].DuePrev = links.DuePrev;
+  } else {
+    group.Tail = links.DuePrev;
+  }
+  if (group.Head == None) {
+    HeapErase(group.HeapIndex);
+    group.HeapIndex = -1;
+    group.Head = FFreeGroup;
+    FFreeGroup = links.Group;
+  }
+  links.Group = None;
+  links.DuePrev = None;
+  links.DueNext = None;
 }

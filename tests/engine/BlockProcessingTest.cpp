@@ -78,6 +78,23 @@ TEST_F(BlockProcessing, OffsetRoundingDecidesTheBlock) {
   EXPECT_EQ(SentOfBlock(1), (std::vector<TSentMessage>{On(0, 64, 100, 0)}));
 }
 
+TEST_F(BlockProcessing, DelaysEndingOnHalfSamplesRoundToTheEvenOffset) {
+  SetChord(0, {0, 4, 7, 11, 14});
+  Host.Rate = 500.0f; // 1 ms = half a sample
+  Frames = 8;
+  const int32_t starts[] = {1, 3, 5, 7, 15}; // 0.5, 1.5, 2.5, 3.5 and 7.5 samples
+  for (int32_t p = 0; p < 5; ++p) {
+    Plugin.Setup.NoteSetup[p].Start = starts[p];
+  }
+  Play(0);
+  NoteOn(60);
+  Block();
+  EXPECT_EQ(SentOfBlock(0), (std::vector<TSentMessage>{On(0, 60, 100, 0), On(0, 64, 100, 2),
+                                                       On(0, 67, 100, 2), On(0, 71, 100, 4)}));
+  Block(); // 7.5 rounds to 8, the next block's start
+  EXPECT_EQ(SentOfBlock(1), (std::vector<TSentMessage>{On(0, 74, 100, 0)}));
+}
+
 TEST_F(BlockProcessing, HostJumpingForwardPastADueNoteSendsItAtOffsetZero) {
   SetChord(0, {0});
   Plugin.Setup.NoteSetup[0].Start = 100;

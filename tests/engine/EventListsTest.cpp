@@ -118,6 +118,122 @@ TEST(EventQueue, DueOrderSurvivesManyRandomChanges) {
   EXPECT_EQ(events.Count(), static_cast<int32_t>(live.size()));
 }
 
+// Against a plain model of the due order, (time, order it became pending), with few distinct times
+// so that most events tie: the queue must name exactly the model's next event after every change,
+// including removals from inside a run of equal times and re-timing everything at once.
+TEST(EventQueue, DueOrderMatchesTimeThenPendingOrderExactlyThroughTiesAndRetiming) {
+  constexpr std::size_t capacity = 256;
+  TMidiEvents events(capacity);
+  struct TModel {
+    bool Pending = false;
+    double Time = 0.0;
+    uint64_t Order = 0;
+  };
+  std::vector<TModel> model(capacity);
+  std::vector<TMidiEvents::TSlot> live;
+  uint64_t order = 0;
+  uint32_t state = 777;
+  auto next = [&state](uint32_t range) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 8) % range;
+  };
+  // -0.0 and 0.0 are one time.
+  auto time = [&next]() {
+    return next(5) == 0 ? -0.0 : static_cast<double>(next(4));
+  };
+  for (int round = 0; round < 30000; ++round) {
+    const uint32_t action = next(10);
+    if (action < 4 || live.empty()) {
+      const bool pending = next(4) != 0;
+      const double t = time();
+      const TMidiEvents::TSlot slot =
+          events.Add(Event(pending ? esNoteOnPending : esSounding, static_cast<int32_t>(next(4)), 0, t));
+      if (slot != TMidiEvents::None) {
+        live.push_back(slot);
+        model[static_cast<std::size_t>(slot)] = {pending, t, order++};
+      }
+    } else if (action < 6) {
+      const std::size_t index = next(static_cast<uint32_t>(live.size()));
+      events.Remove(live[index]);
+      model[static_cast<std::size_t>(live[index])].Pending = false;
+      live.erase(live.begin() + static_cast<std::ptrdiff_t>(index));
+    } else if (action < 8) {
+      const TMidiEvents::TSlot slot = live[next(static_cast<uint32_t>(live.size()))];
+      const bool pending = next(3) != 0;
+      const double t = time();
+      events.SetState(slot, pending ? esNoteOffPending : esSounding, t);
+      model[static_cast<std::size_t>(slot)] = {pending, t, order++};
+    } else if (action == 8) {
+      events.RemoveTriggerEvents(static_cast<int32_t>(next(4)), esNoteOnPending);
+      for (std::size_t i = live.size(); i > 0; --i) {
+        if (events[live[i - 1]].State == esDone) {
+          model[static_cast<std::size_t>(live[i - 1])].Pending = false;
+          live.erase(live.begin() + static_cast<std::ptrdiff_t>(i - 1));
+        }
+      }
+    } else if (next(20) == 0) {
+      events.RetimePending([&](TMidiEvents::TSlot slot, const TMidiEvent& event) {
+        const double t = next(2) == 0 ? event.Time : time();
+        model[static_cast<std::size_t>(slot)].Time = t;
+        return t;
+      });
+    }
+    TMidiEvents::TSlot expected = TMidiEvents::None;
+    for (const TMidiEvents::TSlot slot : live) {
+      const TModel& m = model[static_cast<std::size_t>(slot)];
+      if (!m.Pending) {
+        continue;
+      }
+      const TModel* best =
+          expected == TMidiEvents::None ? nullptr : &model[static_cast<std::size_t>(expected)];
+      if (best == nullptr || m.Time < best->Time || (m.Time == best->Time && m.Order < best->Order)) {
+        expected = slot;
+      }
+    }
+    ASSERT_EQ(events.Earliest(), expected) << "round " << round;
+  }
+  // Draining follows the model to the end.
+  while (events.Earliest() != TMidiEvents::None) {
+    const TMidiEvents::TSlot slot = events.Earliest();
+    for (const TMidiEvents::TSlot other : live) {
+      const TModel& m = model[static_cast<std::size_t>(other)];
+      const TModel& s = model[static_cast<std::size_t>(slot)];
+      if (m.Pending && other != slot) {
+        ASSERT_TRUE(s.Time < m.Time || (s.Time == m.Time && s.Order < m.Order));
+      }
+    }
+    model[static_cast<std::size_t>(slot)].Pending = false;
+    events.Remove(slot);
+  }
+}
+
+// A full queue of pending events of one time drains in the order they were added, and the groups
+// of equal times are given back: refilling to the full capacity works again and again.
+TEST(EventQueue, FullQueueOfEqualTimesDrainsInOrderAndRefills) {
+  TMidiEvents events(64);
+  for (int pass = 0; pass < 3; ++pass) {
+    for (int32_t i = 0; i < 64; ++i) {
+      // Alternating times: every event begins a new run of its time.
+      ASSERT_NE(events.Add(Event(esNoteOnPending, i % 128, i, pass == 1 ? (i % 2) * 10.0 : 5.0)),
+                TMidiEvents::None);
+    }
+    const std::vector<int32_t> drained = DrainDueOrder(events);
+    ASSERT_EQ(drained.size(), 64u);
+    std::vector<int32_t> expected;
+    for (int32_t i = 0; i < 64; ++i) {
+      if (pass != 1 || i % 2 == 0) {
+        expected.push_back(i);
+      }
+    }
+    if (pass == 1) {
+      for (int32_t i = 1; i < 64; i += 2) {
+        expected.push_back(i);
+      }
+    }
+    EXPECT_EQ(drained, expected);
+  }
+}
+
 TEST(EventQueue, FullQueueRefusesNewEventsWithoutHarm) {
   TMidiEvents events(3);
   const TMidiEvents::TSlot first = events.Add(Event(esNoteOnPending, 1, 1, 0));
