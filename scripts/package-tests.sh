@@ -23,7 +23,9 @@ cmake --build "$build" -j "$jobs" --target triaxo-release
 version=$(sed -n 's/^project(Triaxo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 guide="$build/docs/guide/Triaxo User Guide.pdf"
 shots="$build/docs/guide/shots"
-defaults="$build/docs/guide/defaults"
+# The default texts: the ones the editor wrote while the pictures were taken, or the folder the build names.
+defaults=$(sed -n 's/^TRIAXO_DEFAULT_TEXTS_DIR:PATH=//p' "$build/CMakeCache.txt")
+[ -n "$defaults" ] || defaults="$build/docs/guide/defaults"
 
 echo "== the guide"
 pages=$(pdfinfo "$guide" | sed -n 's/^Pages: *//p')
@@ -95,7 +97,7 @@ done
 grep -q "^Plug-in: *$prefix/lib/lxvst/Triaxo/Triaxo.so" "$scratch/info.txt" ||
   fail "the installed triaxo-host did not find the installed plug-in: $(head -1 "$scratch/info.txt")"
 grep -q "^Effect name: *Triaxo$" "$scratch/info.txt" || fail "the installed plug-in does not identify as Triaxo"
-echo "triaxo-host info: $(grep -c '^  *[0-9]' "$scratch/info.txt") parameters listed"
+echo "triaxo-host info: $(grep "^Parameters:" "$scratch/info.txt" | tr -s " ")"
 
 echo "== per-user install (no prefix)"
 home="$scratch/home"

@@ -43,6 +43,17 @@ juce::Button* FindButton(juce::Component& root, const juce::String& caption) {
   return nullptr;
 }
 
+// Menu entries carry their caption for screen readers; the shots use the same handle to find them.
+void CollectMenuEntries(juce::Component& root, std::vector<juce::AccessibilityHandler*>& entries) {
+  if (!root.isVisible())
+    return;
+  if (juce::AccessibilityHandler* handler = root.getAccessibilityHandler();
+      handler != nullptr && handler->getRole() == juce::AccessibilityRole::menuItem)
+    entries.push_back(handler);
+  for (juce::Component* child : root.getChildren())
+    CollectMenuEntries(*child, entries);
+}
+
 juce::Rectangle<int> WholeWindow() {
   return {NoCrop, NoCrop, NoCrop, NoCrop};
 }
@@ -81,6 +92,27 @@ TShotAction OpenMainMenu() {
       throw std::runtime_error("the editor has no menu button");
     button->triggerClick();
   };
+}
+
+TShotAction OpenSubmenu(std::string caption) {
+  return [caption](juce::Component& form) {
+    std::vector<juce::AccessibilityHandler*> entries;
+    CollectMenuEntries(form, entries);
+    for (juce::AccessibilityHandler* entry : entries)
+      if (entry->getTitle() == juce::String(caption) &&
+          entry->getActions().invoke(juce::AccessibilityActionType::showMenu))
+        return;
+    throw std::runtime_error("no open menu has a submenu \"" + caption + "\"");
+  };
+}
+
+std::vector<std::string> OpenMenuEntries(juce::Component& form) {
+  std::vector<juce::AccessibilityHandler*> entries;
+  CollectMenuEntries(form, entries);
+  std::vector<std::string> captions;
+  for (juce::AccessibilityHandler* entry : entries)
+    captions.push_back(entry->getTitle().toStdString());
+  return captions;
 }
 
 // A plain top-level X window standing in for the host's editor frame.

@@ -32,6 +32,10 @@ const std::vector<TGuideShot>& GuideShots();
 TShotAction PressButton(std::string caption);
 // A click on the heading's menu button: the main menu opens.
 TShotAction OpenMainMenu();
+// In an open menu, a hover on the entry with this caption: its submenu opens beside it.
+TShotAction OpenSubmenu(std::string caption);
+// The captions of the entries of every menu open in the window, menus in the order they opened.
+std::vector<std::string> OpenMenuEntries(juce::Component& form);
 // The first component of this class, found in the window; null when there is none.
 template <typename T> T* FindIn(juce::Component& root) {
   if (auto* found = dynamic_cast<T*>(&root))

@@ -13,8 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 
 namespace {
@@ -50,6 +52,9 @@ public:
     shown.setVisible(false);
     menu.Items().Add("Init");
     menu.Items().Add("Load Preset");
+    TZelMenuItem& skins = menu.Items().Add("Skin");
+    skins.Add("Carbon");
+    skins.Add("Dark");
     menuButton.DropDownMenu = &menu;
     menuButton.setTopLeftPosition(300, 20);
     for (juce::Component* c : std::initializer_list<juce::Component*>{&panelButton, &menuButton})
@@ -110,6 +115,8 @@ TEST_F(GuideShots, ActionsWorkTheWindowsOwnControls) {
   ZelJuceRuntime::TScopedRuntime runtime;
   TSwitchingForm form;
   form.setVisible(true);
+  // A window of its own, as the editor has inside the host's.
+  form.addToDesktop(0);
   const juce::Image before = form.createComponentSnapshot(form.getLocalBounds());
 
   PressButton("Timing / Velocity")(form);
@@ -127,8 +134,17 @@ TEST_F(GuideShots, ActionsWorkTheWindowsOwnControls) {
     for (int x = below.x + 4; x < below.x + 60; ++x)
       changed += before.getPixelAt(x, y) != after.getPixelAt(x, y) ? 1 : 0;
   EXPECT_GT(changed, 200) << "no menu below the menu button";
+  EXPECT_EQ(OpenMenuEntries(form), (std::vector<std::string>{"Init", "Load Preset", "Skin"}));
+
+  OpenSubmenu("Skin")(form);
+  for (int i = 0; i < 20; ++i)
+    ZelJuceRuntime::PumpMessages();
+  EXPECT_EQ(OpenMenuEntries(form),
+            (std::vector<std::string>{"Init", "Load Preset", "Skin", "Carbon", "Dark"}));
+  EXPECT_THROW(OpenSubmenu("Lowest Octave")(form), std::runtime_error);
   juce::PopupMenu::dismissAllActiveMenus();
   ZelJuceRuntime::PumpMessages();
+  form.removeFromDesktop();
 }
 
 TEST_F(GuideShots, ActionsFailLoudlyWhenTheWindowLacksTheirControl) {
@@ -154,4 +170,43 @@ TEST_F(GuideShots, DefaultTextsAreCopiedFromTheDataFolderWhenTheEditorWroteThem)
   std::ifstream copied(out / "Chords.txt", std::ios::binary);
   std::string text((std::istreambuf_iterator<char>(copied)), std::istreambuf_iterator<char>());
   EXPECT_EQ(text, "Major;Maj,0,4,7\r\n");
+}
+
+// Installed, the guide lies beside the library; the main menu then offers to open it. In this test the
+// library's code is linked into the test program, so the program's folder is the library's folder.
+TEST_F(GuideShots, MainMenuOffersTheGuideOnceItLiesBesideTheLibrary) {
+  TSnapshotInstance instance;
+  auto menuEntries = [&instance]() -> std::optional<std::vector<std::string>> {
+    juce::Component& form = instance.OpenEditor(0);
+    instance.Idle(100);
+    if (FindIn<TZelMenuButton>(form) == nullptr) {
+      instance.CloseEditor();
+      return std::nullopt;
+    }
+    OpenMainMenu()(form);
+    instance.Idle(200);
+    std::vector<std::string> entries = OpenMenuEntries(form);
+    juce::PopupMenu::dismissAllActiveMenus();
+    instance.CloseEditor();
+    return entries;
+  };
+  const std::optional<std::vector<std::string>> without = menuEntries();
+  if (!without)
+    GTEST_SKIP() << "this editor has no main menu";
+  const auto has = [](const std::vector<std::string>& entries, const std::string& caption) {
+    return std::find(entries.begin(), entries.end(), caption) != entries.end();
+  };
+  EXPECT_TRUE(has(*without, "About"));
+  EXPECT_FALSE(has(*without, "Open User Guide"));
+
+  const std::filesystem::path guide =
+      std::filesystem::read_symlink("/proc/self/exe").parent_path() / instance.Module().UserGuideFileName;
+  struct TRemove {
+    std::filesystem::path Path;
+    ~TRemove() { std::filesystem::remove(Path); }
+  } removeGuide{guide};
+  std::ofstream(guide, std::ios::binary) << "%PDF-1.4\n";
+  const std::optional<std::vector<std::string>> with = menuEntries();
+  ASSERT_TRUE(with);
+  EXPECT_TRUE(has(*with, "Open User Guide"));
 }
