@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <optional>
 #include <sstream>
-#include <string_view>
 
 #ifndef TRIAXO_VERSION_TEXT
 #define TRIAXO_VERSION_TEXT "1.0.0"

@@ -212,6 +212,21 @@ TEST(HostCommandLine, HelpAndManPageListTheSameOptions) {
     EXPECT_NE(help.find(command.Synopsis), std::string::npos);
     EXPECT_NE(page.find(".B " + command.Argument), std::string::npos);
   }
+  // The parser knows every option the table documents, in both spellings.
+  for (const THostOption& option : HostUsage().Options) {
+    std::vector<std::vector<std::string>> spellings = {
+        {"info", "--" + option.Long + (option.Argument.empty() ? "" : "=x")}};
+    if (option.Short != 0) {
+      spellings.push_back({"info", std::string("-") + option.Short});
+      if (!option.Argument.empty())
+        spellings.back().push_back("x");
+    }
+    for (const auto& args : spellings) {
+      const TCommandResult result = RunHost(args);
+      EXPECT_EQ(result.Err.find("unrecognized option"), std::string::npos) << args[1] << ": " << result.Err;
+      EXPECT_EQ(result.Err.find("invalid option"), std::string::npos) << args[1] << ": " << result.Err;
+    }
+  }
   // Every help line fits a wide terminal.
   std::istringstream lines(help);
   for (std::string line; std::getline(lines, line);)
