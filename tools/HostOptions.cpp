@@ -85,7 +85,7 @@ void WriteWrapped(std::ostream& out, const std::string& text, std::size_t firstC
 void WriteListEntry(std::ostream& out, const std::string& term, const std::string& help) {
   out << term;
   std::size_t column = term.size();
-  if (column + 2 <= HelpColumn) {
+  if (column < HelpColumn) {
     out << std::string(HelpColumn - column, ' ');
     column = HelpColumn;
   } else {
