@@ -82,6 +82,11 @@ for bits in 32 64; do
     objdump=x86_64-w64-mingw32-objdump format=pei-x86-64; fi
   cmake -DOBJDUMP=$objdump "-DDLL=$dll" -DFORMAT=$format -P tests/windows/CheckDllExports.cmake
   if $objdump -h "$dll" | grep -q '\.debug_'; then fail "$top: Triaxo.dll still carries debug sections"; fi
+  if [ "$have_texts" -eq 1 ]; then
+    for text in "Chords.txt" "Scale Templates.txt"; do
+      cmp -s "$defaults/$text" "$scratch/win$bits/$top/$text" || fail "$top: $text is not the editor's default"
+    done
+  fi
   grep -q $'\r$' "$scratch/win$bits/$top/README.txt" || fail "$top: README.txt lacks Windows line ends"
   grep -q "${bits}-bit" "$scratch/win$bits/$top/README.txt" || fail "$top: README.txt names the wrong system"
 done
