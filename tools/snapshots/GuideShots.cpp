@@ -88,10 +88,17 @@ TShotAction PressButton(std::string caption) {
 
 TShotAction OpenMainMenu() {
   return [](juce::Component& form) {
-    TZelMenuButton* button = FindIn<TZelMenuButton>(form);
-    if (button == nullptr)
+    // The window may hold other menu buttons (the chord menu); the heading's is the topmost.
+    std::vector<TZelMenuButton*> buttons;
+    FindAllIn(form, buttons);
+    TZelMenuButton* heading = nullptr;
+    for (TZelMenuButton* button : buttons)
+      if (heading == nullptr || form.getLocalPoint(button, juce::Point<int>()).y <
+                                    form.getLocalPoint(heading, juce::Point<int>()).y)
+        heading = button;
+    if (heading == nullptr)
       throw std::runtime_error("the editor has no menu button");
-    button->triggerClick();
+    heading->triggerClick();
   };
 }
 
@@ -168,6 +175,20 @@ void TSnapshotInstance::CloseEditor() {
     FModule->Dispatch(vst::effEditClose, 0, 0, nullptr, 0.0f);
 }
 
+std::vector<uint8_t> TSnapshotInstance::Chunk() {
+  void* data = nullptr;
+  const auto size = FModule->Dispatch(vst::effGetChunk, 0, 0, &data, 0.0f);
+  if (size <= 0 || data == nullptr)
+    throw std::runtime_error("the plug-in gave no program chunk");
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  return std::vector<uint8_t>(bytes, bytes + size);
+}
+
+void TSnapshotInstance::SetChunk(const std::vector<uint8_t>& chunk) {
+  std::vector<uint8_t> copy = chunk; // the host's buffer, which the plug-in only reads
+  FModule->Dispatch(vst::effSetChunk, 0, static_cast<vst::VstIntPtr>(copy.size()), copy.data(), 0.0f);
+}
+
 void TSnapshotInstance::Idle(int milliseconds) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   while (std::chrono::steady_clock::now() < end) {
@@ -178,6 +199,9 @@ void TSnapshotInstance::Idle(int milliseconds) {
 }
 
 juce::Image TakeShot(TSnapshotInstance& instance, const TGuideShot& shot) {
+  // Actions change the instance (the panel shown is part of its state), so every shot starts from the
+  // state the one before it started from: the program chunk is taken before and handed back after.
+  const std::vector<uint8_t> state = instance.Chunk();
   juce::Component& form = instance.OpenEditor(shot.Skin);
   instance.Idle(OpenSettleMs);
   if (shot.Prepare) {
@@ -187,6 +211,7 @@ juce::Image TakeShot(TSnapshotInstance& instance, const TGuideShot& shot) {
   // Menus and dialogs open inside the window, so one render of it holds them too.
   juce::Image image = form.createComponentSnapshot(form.getLocalBounds(), true, 1.0f);
   instance.CloseEditor();
+  instance.SetChunk(state);
   if (!shot.Crop.isEmpty())
     image = image.getClippedImage(shot.Crop.getIntersection(image.getBounds()));
   return image;

@@ -4,6 +4,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,7 +31,7 @@ const std::vector<TGuideShot>& GuideShots();
 // instead of leaving a picture unchanged.
 // A click on the button with this caption (panel switches, "Preview Chord", the preset name button).
 TShotAction PressButton(std::string caption);
-// A click on the heading's menu button: the main menu opens.
+// A click on the heading's menu button (the topmost menu button): the main menu opens.
 TShotAction OpenMainMenu();
 // In an open menu, a hover on the entry with this caption: its submenu opens beside it.
 TShotAction OpenSubmenu(std::string caption);
@@ -46,6 +47,14 @@ template <typename T> T* FindIn(juce::Component& root) {
   return nullptr;
 }
 
+// Every component of this class in the window, in the order of the component tree.
+template <typename T> void FindAllIn(juce::Component& root, std::vector<T*>& found) {
+  if (auto* match = dynamic_cast<T*>(&root))
+    found.push_back(match);
+  for (juce::Component* child : root.getChildren())
+    FindAllIn<T>(*child, found);
+}
+
 // One plug-in instance made as the library makes it, with its editor opened by effEditOpen inside a host
 // window of the display. Needs an X display (DISPLAY); user-interface thread only.
 class TSnapshotInstance {
@@ -59,6 +68,9 @@ public:
   // Opens the editor with this skin; throws std::runtime_error when the instance opens no window.
   juce::Component& OpenEditor(int32_t skin);
   void CloseEditor();
+  // The instance's program chunk as a host stores it, and handing one back.
+  std::vector<uint8_t> Chunk();
+  void SetChunk(const std::vector<uint8_t>& chunk);
   // Lets the window handle what is queued (paints, timers, menus), as a host's idle calls do.
   void Idle(int milliseconds);
 

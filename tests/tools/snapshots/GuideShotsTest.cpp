@@ -57,7 +57,12 @@ public:
     skins.Add("Dark");
     menuButton.DropDownMenu = &menu;
     menuButton.setTopLeftPosition(300, 20);
-    for (juce::Component* c : std::initializer_list<juce::Component*>{&panelButton, &menuButton})
+    // A second menu button lower down, first in the tree, as the chord menu is in the editor.
+    chordMenu.Items().Add("Major");
+    chordMenuButton.DropDownMenu = &chordMenu;
+    chordMenuButton.setTopLeftPosition(20, 200);
+    for (juce::Component* c :
+         std::initializer_list<juce::Component*>{&chordMenuButton, &panelButton, &menuButton})
       panMain.addAndMakeVisible(c);
     panMain.addChildComponent(shown);
   }
@@ -65,6 +70,8 @@ public:
   TZelGuiPanel shown;
   TZelMenuButton menuButton;
   TZelPopupMenu menu;
+  TZelMenuButton chordMenuButton;
+  TZelPopupMenu chordMenu;
 };
 } // namespace
 
@@ -109,6 +116,22 @@ TEST_F(GuideShots, EachShotOpensTheWindowInItsOwnSkin) {
   EXPECT_GT(bright, dark + 60) << "the Light skin's main panel is not lighter than Carbon's";
   // The choice is the user's setting, as the menu would store it.
   EXPECT_EQ(instance.Module().Settings().Style(), 2);
+}
+
+TEST_F(GuideShots, AShotLeavesTheInstanceAsItFoundIt) {
+  TSnapshotInstance instance;
+  const std::vector<uint8_t> before = instance.Chunk();
+  TGuideShot edit{"edit",
+                  "An edit",
+                  0,
+                  [](juce::Component& form) {
+                    dynamic_cast<TfrmVSTEditorBase&>(form).Module()->SetParameterByName("Note1 Start",
+                                                                                        300.0f);
+                  },
+                  {}};
+  TakeShot(instance, edit);
+  EXPECT_EQ(instance.Chunk(), before) << "the next shot would start from this one's edit";
+  EXPECT_FLOAT_EQ(instance.Module().ParameterValues.CurrentValueOf(0), 0.0f);
 }
 
 TEST_F(GuideShots, ActionsWorkTheWindowsOwnControls) {
