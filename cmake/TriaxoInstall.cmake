@@ -9,7 +9,8 @@
 # cmake --build <build dir> --target triaxo-release   packages/ in the build folder:
 #   Triaxo-<version>-Linux.tar.gz, Triaxo-<version>-Windows-32bit.zip, Triaxo-<version>-Windows-64bit.zip
 # The Windows archives take the DLLs that the windows-x86-editor and windows-x64-editor presets build
-# (scripts/windows-tests.sh builds both) and strip their debug information; triaxo-release-linux makes
+# (scripts/windows-tests.sh builds both) and strip their debug information (the Linux binaries are
+# stripped as they are staged); triaxo-release-linux makes
 # the Linux archive alone. Every archive holds the plug-in in a Triaxo folder with the guide, the default
 # "Chords.txt" and "Scale Templates.txt", the licence and a read-me with the install step.
 #
@@ -160,7 +161,7 @@ set(triaxo_check_guide ${CMAKE_COMMAND} "-DFILE=${TRIAXO_GUIDE_PDF}"
 add_custom_target(triaxo-release-linux
   COMMAND ${triaxo_check_guide}
   COMMAND ${CMAKE_COMMAND} -E rm -rf "${triaxo_package_dir}/stage-linux"
-  COMMAND ${CMAKE_COMMAND} --install "${PROJECT_BINARY_DIR}" --component pkg-linux
+  COMMAND ${CMAKE_COMMAND} --install "${PROJECT_BINARY_DIR}" --component pkg-linux --strip
           --prefix "${triaxo_package_dir}/stage-linux"
   COMMAND ${CMAKE_CPACK_COMMAND} --config "${triaxo_package_dir}/CPack-linux.cmake"
   DEPENDS ${triaxo_release_needs}
@@ -175,7 +176,7 @@ add_custom_target(triaxo-release
           "-DOUTPUT=${triaxo_package_dir}/win64/Triaxo.dll" "-DPRESET=windows-x64-editor"
           -P ${CMAKE_CURRENT_LIST_DIR}/package/StripDll.cmake
   COMMAND ${CMAKE_COMMAND} -E rm -rf "${triaxo_package_dir}/stage-linux"
-  COMMAND ${CMAKE_COMMAND} --install "${PROJECT_BINARY_DIR}" --component pkg-linux
+  COMMAND ${CMAKE_COMMAND} --install "${PROJECT_BINARY_DIR}" --component pkg-linux --strip
           --prefix "${triaxo_package_dir}/stage-linux"
   COMMAND ${CMAKE_CPACK_COMMAND} --config "${triaxo_package_dir}/CPack-linux.cmake"
   COMMAND ${CMAKE_COMMAND} -E rm -rf "${triaxo_package_dir}/stage-win32"

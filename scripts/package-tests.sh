@@ -70,6 +70,13 @@ top="Triaxo-$version-Linux"
 mapfile -t linux_texts < <(texts_in "$top")
 check_listing "$build/packages/$top.tar.gz" "$top/Triaxo/Triaxo.so" "$top/Triaxo/Triaxo User Guide.pdf" \
   "$top/triaxo-host" "$top/triaxo-host.1" "$top/LICENSE" "$top/README.txt" "${linux_texts[@]}"
+mkdir -p "$scratch/linux"
+(cd "$scratch/linux" && cmake -E tar xf "$OLDPWD/$build/packages/$top.tar.gz")
+"$scratch/linux/$top/triaxo-host" info | grep -q "^Plug-in: *$scratch/linux/$top/Triaxo/Triaxo.so" ||
+  fail "$top: the unpacked triaxo-host does not load the unpacked plug-in"
+if objdump -h "$scratch/linux/$top/Triaxo/Triaxo.so" | grep -q '\.debug_'; then
+  fail "$top: Triaxo.so still carries debug information"
+fi
 for bits in 32 64; do
   top="Triaxo-$version-Windows-${bits}bit"
   mapfile -t win_texts < <(texts_in "$top")
