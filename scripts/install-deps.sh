@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build or test group needs, skipping those already present.
-# Usage: scripts/install-deps.sh [core] [gui] [ardour] [windows]   (default: core)
+# Usage: scripts/install-deps.sh [core] [gui] [ardour] [windows] [docs]   (default: core)
 set -euo pipefail
 
 groups=("$@")
@@ -23,7 +23,10 @@ for group in "${groups[@]}"; do
     windows)
       packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 wine32:i386)
       needs_i386=1 ;;
-    *) echo "install-deps: unknown group '$group' (core, gui, ardour, windows)" >&2; exit 2 ;;
+    docs)
+      # The user guide (pandoc, WeasyPrint: no TeX), its checks (poppler-utils) and the man page check.
+      packages+=(pandoc weasyprint poppler-utils man-db) ;;
+    *) echo "install-deps: unknown group '$group' (core, gui, ardour, windows, docs)" >&2; exit 2 ;;
   esac
 done
 

@@ -35,3 +35,6 @@ bash tests/e2e/ardour/run.sh build/ci/src/plugin/Triaxo.so
 
 echo "== Windows DLLs and their suites under Wine"
 bash scripts/windows-tests.sh
+
+echo "== User guide, release archives and installation"
+bash scripts/package-tests.sh

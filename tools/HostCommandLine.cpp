@@ -1,5 +1,6 @@
 #include "HostCommandLine.h"
 
+#include "HostOptions.h"
 #include "MidiRender.h"
 #include "MidiSong.h"
 #include "PianoRoll.h"
@@ -15,22 +16,13 @@
 #include <filesystem>
 #include <optional>
 #include <sstream>
-#include <string_view>
 
 namespace {
+using namespace HostLimits;
 constexpr const char* ProgramName = "triaxo-host";
-constexpr double DefaultSampleRate = 44100;
-constexpr int32_t DefaultBlockSize = 512;
-constexpr double MinSampleRate = 8000;
-constexpr double MaxSampleRate = 384000;
-constexpr int32_t MaxBlockSize = 8192;
-constexpr double DefaultTailSeconds = 10;
-constexpr double MaxTailSeconds = 600;
-#if defined(_WIN32)
-constexpr const char* PluginFileName = "Triaxo.dll";
-#else
-constexpr const char* PluginFileName = "Triaxo.so";
-#endif
+const std::string& PluginFileName() {
+  return HostUsage().PluginFileName;
+}
 
 // Every can-do name a VST 2.4 plug-in is commonly asked about.
 constexpr const char* CanDoNames[] = {"sendVstEvents",
@@ -68,43 +60,6 @@ class EUsage : public std::runtime_error {
 public:
   using std::runtime_error::runtime_error;
 };
-
-void PrintHelp(std::ostream& out) {
-  out << "Usage: triaxo-host info [--plugin PATH]\n"
-         "  or:  triaxo-host render INPUT.mid -o OUTPUT.mid [OPTION]...\n"
-         "Play a Standard MIDI File through a VST 2.4 plug-in, as a DAW does, and write the MIDI the\n"
-         "plug-in sends back. The plug-in is by default the Triaxo plug-in built beside this program.\n"
-         "\n"
-         "Commands:\n"
-         "  info                      show the plug-in's identity, flags, parameters with their current\n"
-         "                            values, can-do answers, program name and chunk size\n"
-         "  render INPUT.mid          play INPUT.mid through the plug-in, write its output and a summary\n"
-         "\n"
-         "Options:\n"
-         "  -p, --plugin=PATH         plug-in binary (default: "
-      << PluginFileName
-      << " beside triaxo-host)\n"
-         "  -o, --output=FILE.mid     Standard MIDI File to write (render; required), with the input's\n"
-         "                            resolution and tempo map\n"
-         "      --preset=FILE.ventrakisp  load this preset into the plug-in before playing\n"
-         "  -r, --sample-rate=HZ      sample rate, "
-      << MinSampleRate << " to " << MaxSampleRate << " (default " << DefaultSampleRate
-      << ")\n"
-         "  -b, --block=FRAMES        frames per processing call, 1 to "
-      << MaxBlockSize << " (default " << DefaultBlockSize
-      << ")\n"
-         "      --stopped             keep the host transport stopped (as for live input) instead of\n"
-         "                            rolling from the start of the song\n"
-         "      --piano-roll=FILE.svg also write an SVG piano roll of the input and output notes\n"
-         "      --tail=SECONDS        after the song, wait at most this long for notes to end (default "
-      << DefaultTailSeconds
-      << ")\n"
-         "  -q, --quiet               print no summary\n"
-         "  -h, --help                display this help and exit\n"
-         "  -V, --version             output version information and exit\n"
-         "\n"
-         "Exit status: 0 on success, 1 on a bad file or plug-in, 2 on bad usage.\n";
-}
 
 void PrintVersion(std::ostream& out) {
   out << ProgramName << " (Triaxo) " << TriaxoVersion::Full << "\n"
@@ -186,7 +141,7 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
         name = arg.substr(0, equals);
         inlineValue = arg.substr(equals + 1);
       }
-    } else if (arg.size() > 2 && std::string_view("pobr").find(arg[1]) != std::string_view::npos) {
+    } else if (arg.size() > 2 && ShortOptionTakesValue(arg[1])) {
       // -oFILE, as getopt allows for short options that take a value.
       name = arg.substr(0, 2);
       inlineValue = arg.substr(2);
@@ -269,8 +224,7 @@ std::string ResolvePlugin(const TOptions& options, const std::string& executable
     return options.Plugin;
   std::string found = DefaultPluginPath(executablePath);
   if (found.empty())
-    throw EHostError(std::string("plug-in not found: no ") + PluginFileName +
-                     " beside triaxo-host (use --plugin PATH)");
+    throw EHostError("plug-in not found: no " + PluginFileName() + " beside triaxo-host (use --plugin PATH)");
   return found;
 }
 
@@ -429,9 +383,14 @@ std::string DefaultPluginPath(const std::string& executablePath) {
   if (executablePath.empty())
     return {};
   const std::filesystem::path folder = std::filesystem::path(executablePath).parent_path();
+  // Beside the program, the build tree, the release archive (Triaxo/ beside the program), an install under
+  // a prefix (bin/ and lib/lxvst/Triaxo/), and the per-user install (~/.local/bin/ and ~/.lxvst/Triaxo/).
   for (const std::filesystem::path& candidate :
-       {folder / PluginFileName, folder / ".." / "src" / "plugin" / PluginFileName,
-        folder / ".." / "lib" / "vst" / PluginFileName, folder / ".." / "lib" / "lxvst" / PluginFileName}) {
+       {folder / PluginFileName(), folder / ".." / "src" / "plugin" / PluginFileName(),
+        folder / "Triaxo" / PluginFileName(), folder / ".." / "lib" / "lxvst" / "Triaxo" / PluginFileName(),
+        folder / ".." / ".." / ".lxvst" / "Triaxo" / PluginFileName(),
+        folder / ".." / "lib" / "vst" / PluginFileName(),
+        folder / ".." / "lib" / "lxvst" / PluginFileName()}) {
     std::error_code error;
     if (std::filesystem::is_regular_file(candidate, error))
       return candidate.lexically_normal().string();
@@ -444,7 +403,7 @@ int RunHostCommandLine(const std::vector<std::string>& args, const std::string& 
   try {
     const TOptions options = ParseArguments(args);
     if (options.Help) {
-      PrintHelp(out);
+      WriteHostHelp(out);
       return HostExitCode::Success;
     }
     if (options.Version) {

@@ -1,10 +1,7 @@
 // Triaxo: the library's entry points (VSTPluginMain and main) and the process-wide list of instances.
 #include "engine/Plugin.h"
 #include "host/VSTPluginBaseDM.h"
-#if defined(TRIAXO_WITH_EDITOR)
-#include "editor/Editor.h"
-#include "gui/ZelEditorFactory.h"
-#endif
+#include "plugin/EditorRegistration.h"
 
 #include <algorithm>
 #include <memory>
@@ -45,7 +42,7 @@ TRIAXO_EXPORT vst::AEffect* VST_CALL VSTPluginMain(vst::AudioMasterCallback audi
   try {
 #if defined(TRIAXO_WITH_EDITOR)
     // Before the first instance exists, as the module asks its factory at every editor open.
-    static const bool editorRegistered = (RegisterMainEditor(RegisterTriaxoEditor()), true);
+    static const bool editorRegistered = (RegisterEditorWindow(), true);
     (void)editorRegistered;
 #endif
     auto module = std::make_unique<TVSTPluginBase>(MakePlugin);

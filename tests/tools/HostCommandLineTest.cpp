@@ -1,4 +1,5 @@
 // The command line of triaxo-host: GNU conventions, exit codes and one-line reasons for bad input.
+#include "HostOptions.h"
 #include "HostTestSupport.h"
 
 #include "TriaxoVersion.h"
@@ -155,5 +156,82 @@ TEST(HostCommandLine, DefaultPluginIsTheOneBesideTheProgram) {
   const TCommandResult result = RunHost({"info"}, program);
   EXPECT_EQ(result.ExitCode, 0) << result.Err;
   EXPECT_NE(result.Out.find("Effect name:     Echo"), std::string::npos);
+}
+
+TEST(HostCommandLine, InstalledOrUnpackedProgramFindsThePluginBesideIt) {
+  TTempFolder prefix;
+  std::filesystem::create_directories(prefix.Path() / "bin");
+  std::filesystem::create_directories(prefix.Path() / "lib" / "lxvst" / "Triaxo");
+  const std::string program = (prefix.Path() / "bin" / "triaxo-host").string();
+  std::filesystem::copy_file(EchoPlugin, prefix.Path() / "lib" / "lxvst" / "Triaxo" / "Triaxo.so");
+  EXPECT_EQ(DefaultPluginPath(program), (prefix.Path() / "lib" / "lxvst" / "Triaxo" / "Triaxo.so").string());
+
+  // The release archive: triaxo-host beside the Triaxo folder.
+  TTempFolder archive;
+  std::filesystem::create_directories(archive.Path() / "Triaxo");
+  std::filesystem::copy_file(EchoPlugin, archive.Path() / "Triaxo" / "Triaxo.so");
+  EXPECT_EQ(DefaultPluginPath((archive.Path() / "triaxo-host").string()),
+            (archive.Path() / "Triaxo" / "Triaxo.so").string());
+
+  // The per-user install: ~/.local/bin/triaxo-host and ~/.lxvst/Triaxo/Triaxo.so.
+  TTempFolder home;
+  std::filesystem::create_directories(home.Path() / ".local" / "bin");
+  std::filesystem::create_directories(home.Path() / ".lxvst" / "Triaxo");
+  const std::string userProgram = (home.Path() / ".local" / "bin" / "triaxo-host").string();
+  EXPECT_EQ(DefaultPluginPath(userProgram), "");
+  std::filesystem::copy_file(EchoPlugin, home.Path() / ".lxvst" / "Triaxo" / "Triaxo.so");
+  EXPECT_EQ(DefaultPluginPath(userProgram), (home.Path() / ".lxvst" / "Triaxo" / "Triaxo.so").string());
+}
+
+// The help text and the man page come from one table: every option and command shows in both.
+TEST(HostCommandLine, HelpAndManPageListTheSameOptions) {
+  const std::string help = RunHost({"--help"}).Out;
+  std::ostringstream man;
+  WriteHostManPage(man, "1.0.0");
+  const std::string page = man.str();
+  EXPECT_EQ(page.rfind(".\\\"", 0), 0u);
+  EXPECT_NE(page.find(".TH TRIAXO\\-HOST 1 \"\" \"Triaxo 1.0.0\""), std::string::npos);
+  auto manName = [](const std::string& name) {
+    std::string escaped;
+    for (char c : name)
+      escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    return escaped;
+  };
+  for (const THostOption& option : HostUsage().Options) {
+    SCOPED_TRACE(option.Long);
+    const std::string longForm = "--" + option.Long + (option.Argument.empty() ? "" : "=" + option.Argument);
+    EXPECT_NE(help.find(longForm), std::string::npos);
+    EXPECT_NE(page.find("\\fB\\-\\-" + manName(option.Long) + "\\fR"), std::string::npos);
+    if (option.Short != 0) {
+      EXPECT_NE(help.find(std::string("-") + option.Short + ", --" + option.Long), std::string::npos);
+      EXPECT_NE(page.find(std::string("\\fB\\-") + option.Short + "\\fR"), std::string::npos);
+    }
+    // Each description reaches both, whatever the line breaks.
+    const std::string firstWords = option.Help.substr(0, option.Help.find(' ', 12));
+    EXPECT_NE(help.find(firstWords), std::string::npos);
+  }
+  for (const THostCommand& command : HostUsage().Commands) {
+    EXPECT_NE(help.find(command.Synopsis), std::string::npos);
+    EXPECT_NE(page.find(".B " + command.Argument), std::string::npos);
+  }
+  // The parser knows every option the table documents, in both spellings.
+  for (const THostOption& option : HostUsage().Options) {
+    std::vector<std::vector<std::string>> spellings = {
+        {"info", "--" + option.Long + (option.Argument.empty() ? "" : "=x")}};
+    if (option.Short != 0) {
+      spellings.push_back({"info", std::string("-") + option.Short});
+      if (!option.Argument.empty())
+        spellings.back().push_back("x");
+    }
+    for (const auto& args : spellings) {
+      const TCommandResult result = RunHost(args);
+      EXPECT_EQ(result.Err.find("unrecognized option"), std::string::npos) << args[1] << ": " << result.Err;
+      EXPECT_EQ(result.Err.find("invalid option"), std::string::npos) << args[1] << ": " << result.Err;
+    }
+  }
+  // Every help line fits a wide terminal.
+  std::istringstream lines(help);
+  for (std::string line; std::getline(lines, line);)
+    EXPECT_LE(line.size(), 100u) << line;
 }
 } // namespace
