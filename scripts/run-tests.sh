@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh core gui
 
+echo "== formatting (.clang-format over every C++ file)"
+bash scripts/check-format.sh
+
 jobs=$(nproc)
 echo "== build (ci preset)"
 cmake --preset ci >/dev/null

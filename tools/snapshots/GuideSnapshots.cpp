@@ -4,8 +4,8 @@
 #include "GuideShots.h"
 
 #include "gui/TestDisplay.h"
-#include "host/FakeHome.h"
 #include "plugin/EditorRegistration.h"
+#include "support/FakeHome.h"
 
 #include <iostream>
 

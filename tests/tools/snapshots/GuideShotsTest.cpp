@@ -7,9 +7,9 @@
 #include "gui/ZelJuceRuntime.h"
 #include "gui/ZelMenuButton.h"
 #include "gui/ZelSpTBXSpeedButton.h"
-#include "host/FakeHome.h"
 #include "host/VSTPluginBaseDM.h"
 #include "plugin/EditorRegistration.h"
+#include "support/FakeHome.h"
 
 #include <gtest/gtest.h>
 
@@ -92,15 +92,17 @@ TEST_F(GuideShots, EveryShotIsWrittenFromTheInstancesEditor) {
     const juce::Image image = juce::ImageFileFormat::loadFrom(
         juce::File(juce::String((folder / (shot.FileName + ".png")).string())));
     ASSERT_TRUE(image.isValid());
-    // The editor's own size, or the crop of it; the dark background tile shows at the window's corner.
+    // The editor's own size, or the crop of it.
     if (shot.Crop.isEmpty()) {
       EXPECT_GE(image.getWidth(), TfrmVSTEditorBase::DesignWidth);
       EXPECT_GE(image.getHeight(), TfrmVSTEditorBase::DesignHeight);
     } else {
       EXPECT_EQ(image.getHeight(), shot.Crop.getHeight());
     }
-    const juce::Colour corner = image.getPixelAt(1, 1);
-    EXPECT_LT(corner.getRed(), 0x40);
+    // The heading takes its skin's colour; Carbon's is dark at the window's corner.
+    if (shot.Skin == 0) {
+      EXPECT_LT(image.getPixelAt(1, 1).getRed(), 0x40);
+    }
   }
   EXPECT_FALSE(std::getline(list, line)) << "extra line: " << line;
   // The instance's editor is closed after the last shot.
