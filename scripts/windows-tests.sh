@@ -41,6 +41,8 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then
   cmake --build --preset windows-x86 -j "$jobs"
   echo "== tests (windows-x86, under Wine)"
   run_ctest --preset windows-x86 -j "$jobs"
+elif [ ! -e /usr/lib/wine/wine ]; then
+  echo "== windows-x86: Wine test runs skipped: Wine's 32-bit loader (wine32:i386) could not be installed (DLL checked statically)"
 else
   echo "== windows-x86: Wine test runs skipped: this kernel cannot execute 32-bit programs (DLL checked statically)"
 fi
