@@ -1,4 +1,5 @@
 // EngineBench: per-block cost of the chord engine (MIDI handling plus block processing).
+#include "BenchHost.h"
 #include "engine/Plugin.h"
 #include "engine/PluginHost.h"
 #include "engine/ZelRandom.h"
@@ -6,23 +7,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-constexpr float BenchSampleRate = 44100.0f;
-
-// A module stand-in with a rolling transport that counts and discards the output.
-class TBenchHost : public TPluginHost {
-public:
-  double Position = 0.0;
-  int64_t Sent = 0;
-
-  TTimeInfo GetTimeInfo() override { return {Position, true}; }
-  float SampleRate() const override { return BenchSampleRate; }
-  void QueueMidiMessage(uint8_t, uint8_t, uint8_t, int32_t) override { ++Sent; }
-  int32_t OutputRoom() const override { return 1 << 30; }
-  TMidiCCMode CCMode() const override { return ccmNone; }
-  void SetCCMode(TMidiCCMode) override {}
-  void SetEditorNeedsUpdate() override {}
-  void SetParameterByName(std::string_view, float) override {}
-};
 
 void Send(TVSTPlugin& plugin, uint8_t status, int32_t note, int32_t velocity, int32_t offset) {
   TMidiInEvent event;

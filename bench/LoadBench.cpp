@@ -3,6 +3,7 @@
 // preparation and the release between iterations are not. Under
 //   valgrind --tool=callgrind --collect-atstart=no bench/triaxo_bench --benchmark_filter=...
 // callgrind counts the timed blocks only (instruction counts do not depend on the machine's load).
+#include "BenchHost.h"
 #include "engine/Plugin.h"
 #include "engine/PluginHost.h"
 #include "engine/ZelRandom.h"
@@ -18,29 +19,11 @@
 #endif
 
 namespace {
-constexpr float LoadSampleRate = 44100.0f;
 constexpr int32_t Channels = 8;
-
-// A module stand-in with a rolling transport. The output list has no cap here: the benchmarks time
-// the engine's own work for every due event (the real module's cap only spreads it over blocks).
-class TLoadHost : public TPluginHost {
-public:
-  double Position = 0.0;
-  int64_t Sent = 0;
-
-  TTimeInfo GetTimeInfo() override { return {Position, true}; }
-  float SampleRate() const override { return LoadSampleRate; }
-  void QueueMidiMessage(uint8_t, uint8_t, uint8_t, int32_t) override { ++Sent; }
-  int32_t OutputRoom() const override { return 1 << 30; }
-  TMidiCCMode CCMode() const override { return ccmNone; }
-  void SetCCMode(TMidiCCMode) override {}
-  void SetEditorNeedsUpdate() override {}
-  void SetParameterByName(std::string_view, float) override {}
-};
 
 class TLoadRig {
 public:
-  TLoadHost Host;
+  TBenchHost Host;
   TVSTPlugin Plugin{Host};
 
   TLoadRig(std::initializer_list<int32_t> intervals, int32_t startMs) {
@@ -138,7 +121,7 @@ void FallDue(benchmark::State& state, std::initializer_list<int32_t> intervals, 
     rig.Drain(channels, keys);
     rig.Keys(true, channels, keys, 1); // all at offset 0: due together 44100 samples later
     rig.Block(frames);
-    rig.Host.Position += LoadSampleRate - frames; // the block where they fall due
+    rig.Host.Position += BenchSampleRate - frames; // the block where they fall due
     const int64_t before = rig.Host.Sent;
     state.ResumeTiming();
     TimedBlock(rig, frames);

@@ -8,6 +8,7 @@
 #include "host/PlatformServices.h"
 #include "host/SettingsStore.h"
 #include "host/VSTPluginBaseDM.h"
+#include "plugin/StateFixtures.h"
 #if defined(TRIAXO_FUZZ_TEXT_FILES)
 #include "editor/FileSetup.h"
 #endif
@@ -21,24 +22,6 @@
 namespace {
 
 using TBytes = std::vector<uint8_t>;
-using TEdit = std::function<void(TVSTPluginBase& module, TVSTPlugin& plugin)>;
-
-TBytes ContainerOf(const TEdit& edit) {
-  TVSTPlugin* plugin = nullptr;
-  TVSTPluginBase module([&plugin](TPluginHost& host) {
-    auto made = std::make_unique<TVSTPlugin>(host);
-    plugin = made.get();
-    return made;
-  });
-  if (edit)
-    edit(module, *plugin);
-  module.MidiCCListChanged();
-  TMemoryStreamChunk chunk;
-  module.StoreToChunk(chunk, nullptr);
-  TBytes bytes;
-  chunk.WriteToStream(bytes);
-  return bytes;
-}
 
 // States that reach every part of the payload: chords, names in every string form, timing values,
 // options, octave settings, the template, CC assignments (one without a parameter).
