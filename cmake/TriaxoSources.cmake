@@ -10,9 +10,16 @@ function(triaxo_glob_sources out dir)
   set(${out} ${found} PARENT_SCOPE)
 endfunction()
 
-# triaxo_add_test_suite(<name> <dir> LIBS <libs...>): one GoogleTest executable from a test folder.
+# Properties of every GoogleTest test. No test inherits the session's display, and none may fall back on
+# JUCE's default one (":0.0", which may be the private server of a window test running beside it, gone
+# when that test ends): tests meant to run without a window get a display that cannot exist, and the
+# window tests start a server of their own (tests/gui/TestDisplay.h).
+set(TRIAXO_TEST_PROPERTIES TIMEOUT 300 ENVIRONMENT_MODIFICATION DISPLAY=set:/dev/null/no-display:0)
+
+# triaxo_add_test_suite(<name> <dir> LIBS <libs...> [PROPERTIES <test properties...>]): one GoogleTest
+# executable from a test folder; the properties are given to each of its tests besides the common ones.
 function(triaxo_add_test_suite name dir)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;PROPERTIES" ${ARGN})
   triaxo_glob_sources(sources ${dir})
   if(NOT sources)
     return()
@@ -20,5 +27,5 @@ function(triaxo_add_test_suite name dir)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${TRIAXO_TEST_PROPERTIES} ${ARG_PROPERTIES})
 endfunction()

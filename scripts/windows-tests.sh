@@ -16,10 +16,11 @@ echo "== build (windows-x64-editor)"
 cmake --preset windows-x64-editor >/dev/null
 cmake --build --preset windows-x64-editor -j "$jobs"
 # Tests that open a window (the editor, the Winamp configuration window) get an Xvfb display of
-# their own; without xvfb-run they skip.
+# their own; without xvfb-run they skip. The server never resets: a reset when the last client leaves
+# would drop a test that connects at that moment.
 run_ctest() {
   if command -v xvfb-run >/dev/null 2>&1; then
-    xvfb-run -a bash -c 'TRIAXO_WINE_DISPLAY=$DISPLAY ctest "$@"' ctest "$@"
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash -c 'TRIAXO_WINE_DISPLAY=$DISPLAY ctest "$@"' ctest "$@"
   else
     ctest "$@"
   fi

@@ -37,14 +37,11 @@ int Differences(const juce::Image& a, const juce::Image& b, juce::Rectangle<int>
 }
 } // namespace
 
-class ShellSnapshots : public ShellFlowTest {
+class ShellSnapshots : private TestDisplay::TBeforeMembers, public ShellFlowTest {
 protected:
   void SetUp() override {
     REQUIRE_TEST_DISPLAY();
     ShellFlowTest::SetUp();
-    // The form is never put on the desktop, so its menus place themselves by JUCE's list of screens,
-    // which is empty when the display came up after JUCE did.
-    const_cast<juce::Displays&>(juce::Desktop::getInstance().getDisplays()).refresh();
   }
 };
 
