@@ -271,9 +271,9 @@ int RunInfo(const TOptions& options, const std::string& executablePath, std::ost
   const vst::VstIntPtr category = host.Dispatch(vst::effGetPlugCategory);
 
   out << "Plug-in:         " << pluginPath << "\n"
-      << "Effect name:     " << host.DispatchText(vst::effGetEffectName) << "\n"
-      << "Product:         " << host.DispatchText(vst::effGetProductString) << "\n"
-      << "Vendor:          " << host.DispatchText(vst::effGetVendorString) << "\n"
+      << "Effect name:     " << host.DispatchText(vst::effGetEffectName).value_or("") << "\n"
+      << "Product:         " << host.DispatchText(vst::effGetProductString).value_or("") << "\n"
+      << "Vendor:          " << host.DispatchText(vst::effGetVendorString).value_or("") << "\n"
       << "Vendor version:  " << host.Dispatch(vst::effGetVendorVersion) << "\n"
       << "Unique ID:       '" << FourCharText(effect.uniqueID) << "' (" << hex << ")\n"
       << "Version:         " << effect.version << "\n"
@@ -283,18 +283,18 @@ int RunInfo(const TOptions& options, const std::string& executablePath, std::ost
       << "Audio:           " << effect.numInputs << " in, " << effect.numOutputs << " out\n"
       << "Initial delay:   " << effect.initialDelay << " samples\n"
       << "Programs:        " << effect.numPrograms << ", current " << host.Dispatch(vst::effGetProgram)
-      << " \"" << host.DispatchText(vst::effGetProgramName) << "\"\n";
+      << " \"" << host.DispatchText(vst::effGetProgramName).value_or("") << "\"\n";
   if ((effect.flags & vst::effFlagsProgramChunks) != 0)
-    out << "Chunk size:      " << host.ProgramChunk().size() << " bytes (program)\n";
+    out << "Chunk size:      " << host.GetChunk(ckdProgram).size() << " bytes (program)\n";
   else
     out << "Chunk size:      none (the plug-in keeps no chunks)\n";
   out << "Parameters:      " << effect.numParams << "\n";
   if (effect.numParams > 0)
     out << "   #  Name                     Value         Label\n";
   for (int32_t i = 0; i < effect.numParams; ++i) {
-    std::string name = host.DispatchText(vst::effGetParamName, i);
-    std::string display = host.DispatchText(vst::effGetParamDisplay, i);
-    std::string label = host.DispatchText(vst::effGetParamLabel, i);
+    std::string name = host.DispatchText(vst::effGetParamName, i).value_or("");
+    std::string display = host.DispatchText(vst::effGetParamDisplay, i).value_or("");
+    std::string label = host.DispatchText(vst::effGetParamLabel, i).value_or("");
     char line[256];
     std::snprintf(line, sizeof line, "  %2d  %-24s %-13s %s\n", i, name.c_str(), display.c_str(),
                   label.c_str());
@@ -337,7 +337,7 @@ int RunRender(const TOptions& options, const std::string& executablePath, std::o
   settings.Stopped = options.Stopped;
   settings.MaxTailSeconds = options.TailSeconds;
   const TRenderResult result = RenderSong(host, song, settings);
-  const std::string trackName = host.DispatchText(vst::effGetEffectName);
+  const std::string trackName = host.DispatchText(vst::effGetEffectName).value_or("");
   host.Close();
 
   WriteMidiSong(options.Output, song, OutputToSongEvents(result, song, options.SampleRate),

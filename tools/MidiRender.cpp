@@ -53,6 +53,11 @@ THostTransport TransportAt(const TMidiSong& song, const TRenderSettings& setting
   }
   return transport;
 }
+// The render keeps the channel messages sent while a block was processed; system messages and events
+// sent outside a processing call count as ignored.
+bool Rendered(const TCapturedMidiEvent& captured) {
+  return captured.DuringProcessing && captured.IsChannelMessage();
+}
 } // namespace
 
 int64_t CountNoteOns(const std::vector<TTimedMidi>& messages) {
@@ -101,7 +106,8 @@ TRenderResult RenderSong(TVstHost& host, const TMidiSong& song, const TRenderSet
     host.ProcessBlock(blockEvents, settings.BlockSize, blockStart,
                       TransportAt(song, settings, blockStart, !settings.Stopped));
     for (; nextOutput < host.Captured().size(); ++nextOutput)
-      outputBalance.Add(host.Captured()[nextOutput].Data);
+      if (Rendered(host.Captured()[nextOutput]))
+        outputBalance.Add(host.Captured()[nextOutput].Data);
     blockStart += block;
     const bool songDone = nextInput >= result.Input.size() && blockStart > lastInput;
     if (songDone && ((inputBalance.Silent() && outputBalance.Silent()) || blockStart > lastInput + maxTail))
@@ -110,20 +116,27 @@ TRenderResult RenderSong(TVstHost& host, const TMidiSong& song, const TRenderSet
   if (!settings.Stopped) {
     host.ProcessBlock({}, settings.BlockSize, blockStart, TransportAt(song, settings, blockStart, false));
     for (; nextOutput < host.Captured().size(); ++nextOutput)
-      outputBalance.Add(host.Captured()[nextOutput].Data);
+      if (Rendered(host.Captured()[nextOutput]))
+        outputBalance.Add(host.Captured()[nextOutput].Data);
     blockStart += block;
   }
   result.RenderedSamples = blockStart;
   result.HangingNotes = outputBalance.Sounding();
-  result.IgnoredOutputEvents = host.IgnoredEventCount();
+  result.IgnoredOutputEvents = host.SkippedEventCount();
 
   for (std::size_t i = capturedBefore; i < host.Captured().size(); ++i) {
     const TCapturedMidiEvent& captured = host.Captured()[i];
+    if (!Rendered(captured)) {
+      ++result.IgnoredOutputEvents;
+      continue;
+    }
     TTimedMidi timed;
     timed.Sample = captured.Sample;
     std::copy_n(captured.Data, 3, timed.Data);
     const uint8_t kind = captured.Data[0] & 0xF0;
     timed.Size = (kind == 0xC0 || kind == 0xD0) ? 2 : 3;
+    if (timed.Size == 2)
+      timed.Data[2] = 0;
     result.Output.push_back(timed);
   }
   // Inside a block a plug-in sends in its own order (due note-offs before note-ons, say).

@@ -1,5 +1,6 @@
 // The module layer with a stand-in plug-in: CC learn hand-over, editor hosting, host notifications.
 #include "RecordingUi.h"
+#include "VstHost.h"
 #include "support/FakeHome.h"
 
 #include "engine/TaggedStream.h"
@@ -64,19 +65,6 @@ public:
   }
 };
 
-struct THostLog {
-  std::vector<std::pair<int32_t, float>> Automations;
-};
-THostLog* Log = nullptr;
-
-VstIntPtr VST_CALL HostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
-  if (opcode == audioMasterVersion)
-    return 2400;
-  if (opcode == audioMasterAutomate && Log != nullptr)
-    Log->Automations.push_back({index, opt});
-  return 0;
-}
-
 class TFakeEditor : public TModuleEditor {
 public:
   int32_t Updates = 0;
@@ -114,38 +102,33 @@ class VSTModuleWithStandIn : public ::testing::Test {
 protected:
   TFakeHome Home;
   TRecordingUi Ui;
-  THostLog HostLog;
+  TVstHost Host; // the command-line host, attached to the module's own record
   TStandInPlugin* Plugin = nullptr;
   std::unique_ptr<TVSTPluginBase> Module;
 
   void SetUp() override {
-    Log = &HostLog;
     Module = std::make_unique<TVSTPluginBase>([this](TPluginHost& host) {
       auto plugin = std::make_unique<TStandInPlugin>(host);
       Plugin = plugin.get();
       return plugin;
     });
-    ASSERT_TRUE(Module->AttachHost(HostCallback));
+    ASSERT_NO_THROW(Host.Create(
+        [this](AudioMasterCallback callback) {
+          return Module->AttachHost(callback) ? Module->Effect() : nullptr;
+        },
+        "the module"));
     Module->Dispatch(effOpen, 0, 0, nullptr, 0.0f);
-    HostLog.Automations.clear();
+    Host.ClearAutomations();
   }
   void TearDown() override {
-    Module.reset();
+    if (Host.IsLoaded()) {
+      Host.Close();
+      Module.release(); // effClose through the record destroyed it
+    }
     RegisterModuleEditorFactory(nullptr);
-    Log = nullptr;
   }
   void Controller(uint8_t status, uint8_t number, uint8_t value) {
-    VstMidiEvent event{};
-    event.type = kVstMidiType;
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(number);
-    event.midiData[2] = static_cast<char>(value);
-    struct {
-      VstInt32 numEvents;
-      VstIntPtr reserved;
-      VstEvent* events[1];
-    } list{1, 0, {reinterpret_cast<VstEvent*>(&event)}};
-    Module->Dispatch(effProcessEvents, 0, 0, &list, 0.0f);
+    Host.SendEvents({{status, number, value, 0}});
   }
   float Value(int32_t index) { return Module->ParameterValues.CurrentValueOf(index); }
 };
@@ -164,7 +147,7 @@ TEST_F(VSTModuleWithStandIn, LearnedControllerIsAssignedOnTheUserInterfaceThread
   ASSERT_EQ(Module->MidiCCList.Count(), 1);
   EXPECT_EQ(Module->MidiCCList.Items(0).ParameterName, "Scale");
   EXPECT_EQ(Module->MidiCCList.Items(0).CCNumber, 7);
-  EXPECT_EQ(HostLog.Automations.size(), 1u);
+  EXPECT_EQ(Host.Automations().size(), 1u);
   EXPECT_EQ(Module->LearnTarget(), "");
   // The next controller of that number moves the parameter.
   Controller(0xB0, 7, 127);
@@ -259,17 +242,17 @@ TEST_F(VSTModuleWithStandIn, EditorIsHostedThroughTheRegisteredFactory) {
 
 TEST_F(VSTModuleWithStandIn, HostNotificationsCarryNormalisedValues) {
   Module->SetParameterByName("Scale", 50.0f);
-  ASSERT_EQ(HostLog.Automations.size(), 1u);
-  EXPECT_EQ(HostLog.Automations[0].first, 1);
-  EXPECT_FLOAT_EQ(HostLog.Automations[0].second, 0.75f);
+  ASSERT_EQ(Host.Automations().size(), 1u);
+  EXPECT_EQ(Host.Automations()[0].Index, 1);
+  EXPECT_FLOAT_EQ(Host.Automations()[0].Value, 0.75f);
   Module->TouchParameter("Scale");
-  EXPECT_FLOAT_EQ(HostLog.Automations.back().second, 0.75f);
+  EXPECT_FLOAT_EQ(Host.Automations().back().Value, 0.75f);
   Module->TouchParameter("Nothing");
-  EXPECT_EQ(HostLog.Automations.size(), 2u);
+  EXPECT_EQ(Host.Automations().size(), 2u);
   Module->SetParameterByName("Delay", 500.0f);
   Module->NotifyHostChanged();
-  EXPECT_EQ(HostLog.Automations.back().first, 0);
-  EXPECT_FLOAT_EQ(HostLog.Automations.back().second, 0.5f);
+  EXPECT_EQ(Host.Automations().back().Index, 0);
+  EXPECT_FLOAT_EQ(Host.Automations().back().Value, 0.5f);
   EXPECT_FLOAT_EQ(Value(0), 500.0f);
   EXPECT_THROW(Module->SetParameterByName("Note6 Start", 1.0f), std::runtime_error);
 }
@@ -279,7 +262,7 @@ TEST_F(VSTModuleWithStandIn, ResetToDefaultsClearsEverythingAndTellsTheHostOfEac
   Module->SetParameterByName("Delay", 500.0f);
   Module->SetPresetName("Pads");
   Module->MidiCCList.AddOrUpdate("Delay", 1);
-  HostLog.Automations.clear();
+  Host.ClearAutomations();
   const int32_t resets = Plugin->Resets;
   Module->ResetToDefaults();
   EXPECT_EQ(Plugin->Resets, resets + 1);
@@ -287,7 +270,7 @@ TEST_F(VSTModuleWithStandIn, ResetToDefaultsClearsEverythingAndTellsTheHostOfEac
   EXPECT_EQ(Module->PresetName(), "");
   EXPECT_EQ(Module->MidiCCList.Count(), 0);
   EXPECT_FLOAT_EQ(Value(0), 0.0f);
-  EXPECT_EQ(HostLog.Automations.size(), 3u);
+  EXPECT_EQ(Host.Automations().size(), 3u);
 }
 
 TEST_F(VSTModuleWithStandIn, PresetFileRoundTripKeepsStateAndAssignments) {

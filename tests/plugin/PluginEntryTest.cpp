@@ -1,6 +1,6 @@
 // The plug-in as a host meets it: entry, identity, dispatcher answers, can-do table, exports.
-#include "TestVstHost.h"
 #include "support/FakeHome.h"
+#include "support/TriaxoSession.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +17,12 @@ namespace {
 class PluginEntryPoints : public ::testing::Test {
 protected:
   TFakeHome Home;
-  TTestVstHost Host;
+  TTriaxoSession Host;
 };
 
 TEST_F(PluginEntryPoints, EffectRecordCarriesTheProductIdentity) {
-  AEffect* effect = Host.Open();
-  ASSERT_NE(effect, nullptr);
+  ASSERT_NO_THROW(Host.Open());
+  AEffect* effect = &Host.Effect();
   EXPECT_EQ(effect->magic, MakeFourCC('V', 's', 't', 'P'));
   EXPECT_EQ(effect->numPrograms, 1);
   EXPECT_EQ(effect->numParams, 30);
@@ -39,37 +39,37 @@ TEST_F(PluginEntryPoints, EffectRecordCarriesTheProductIdentity) {
 
 TEST_F(PluginEntryPoints, TwoNamedHostsFindTheModuleInTheObjectField) {
   for (const char* product : {"energyXT", "Sound Forge Pro 10.0"}) {
-    TTestVstHost host;
-    host.ProductString = product;
-    AEffect* effect = host.Open();
-    ASSERT_NE(effect, nullptr);
+    TTriaxoSession host;
+    host.Answers().Product = product;
+    ASSERT_NO_THROW(host.Open());
+    AEffect* effect = &host.Effect();
     EXPECT_NE(effect->object, nullptr) << product;
     EXPECT_EQ(effect->user, nullptr) << product;
     // Every entry still reaches the module.
-    EXPECT_EQ(host.Text(effGetEffectName), "Triaxo");
+    EXPECT_EQ(host.DispatchText(effGetEffectName), "Triaxo");
     EXPECT_FLOAT_EQ(host.GetParameter(4), 0.5f);
     host.Process(64, {{0xB0, 7, 100, 0}});
-    EXPECT_EQ(host.Output.size(), 1u);
+    EXPECT_EQ(host.Captured().size(), 1u);
   }
 }
 
 TEST_F(PluginEntryPoints, HostAnsweringZeroToVersionGetsNoRecord) {
-  Host.VersionAnswer = 0;
-  EXPECT_EQ(Host.Create(), nullptr);
-  EXPECT_EQ(PluginEntry()(nullptr), nullptr);
+  Host.Answers().Version = 0;
+  EXPECT_THROW(Host.Create(), EHostError);
+  EXPECT_EQ(TriaxoEntry()(nullptr), nullptr);
 }
 
 TEST_F(PluginEntryPoints, IdentityStringsAndNumbers) {
   Host.Open();
-  EXPECT_EQ(Host.Text(effGetEffectName), "Triaxo");
-  EXPECT_EQ(Host.Text(effGetProductString), "Triaxo");
-  EXPECT_EQ(Host.Text(effGetVendorString), "Ventrakis");
+  EXPECT_EQ(Host.DispatchText(effGetEffectName), "Triaxo");
+  EXPECT_EQ(Host.DispatchText(effGetProductString), "Triaxo");
+  EXPECT_EQ(Host.DispatchText(effGetVendorString), "Ventrakis");
   EXPECT_EQ(Host.Dispatch(effGetEffectName, 0, 0, std::array<char, 64>{}.data()), 1);
   EXPECT_EQ(Host.Dispatch(effGetVendorVersion), 1000);
   EXPECT_EQ(Host.Dispatch(effGetPlugCategory), kPlugCategSynth);
   EXPECT_EQ(Host.Dispatch(effGetVstVersion), 2400);
   EXPECT_EQ(Host.Dispatch(effIdentify), MakeFourCC('N', 'v', 'E', 'f'));
-  EXPECT_EQ(Host.Text(effGetProgramName), "Default");
+  EXPECT_EQ(Host.DispatchText(effGetProgramName), "Default");
   EXPECT_EQ(Host.Dispatch(effGetProgramNameIndexed, 0, 0, std::array<char, 64>{}.data()), 1);
   EXPECT_EQ(Host.Dispatch(effGetProgramNameIndexed, 1, 0, std::array<char, 64>{}.data()), 0);
 }
@@ -110,11 +110,11 @@ TEST_F(PluginEntryPoints, DispatcherAnswersOfTheRequestTable) {
 
 TEST_F(PluginEntryPoints, MainsOffAsksForMidi) {
   Host.Open();
-  const int32_t before = Host.WantMidiCalls;
+  const int32_t before = Host.WantMidiCalls();
   EXPECT_EQ(Host.Dispatch(effMainsChanged, 0, 1), 0);
-  EXPECT_EQ(Host.WantMidiCalls, before);
+  EXPECT_EQ(Host.WantMidiCalls(), before);
   EXPECT_EQ(Host.Dispatch(effMainsChanged, 0, 0), 0);
-  EXPECT_EQ(Host.WantMidiCalls, before + 1);
+  EXPECT_EQ(Host.WantMidiCalls(), before + 1);
 }
 
 // Hosts route MIDI in and out by these answers and switch features on by the others; names the plug-in
@@ -143,8 +143,8 @@ TEST_F(PluginEntryPoints, WithoutAnEditorWindowTheEditorRequestsAnswerZero) {
 }
 
 TEST_F(PluginEntryPoints, ProcessingBeforeOpenDoesNothing) {
-  AEffect* effect = Host.Create();
-  ASSERT_NE(effect, nullptr);
+  ASSERT_NO_THROW(Host.Create());
+  AEffect* effect = &Host.Effect();
   Host.Dispatch(effProcessEvents, 0, 0, nullptr);
   float left[8] = {1, 1, 1, 1, 1, 1, 1, 1};
   float right[8] = {1, 1, 1, 1, 1, 1, 1, 1};
@@ -158,8 +158,8 @@ TEST_F(PluginEntryPoints, ProcessingBeforeOpenDoesNothing) {
 }
 
 TEST_F(PluginEntryPoints, ClosedInstanceIsInert) {
-  AEffect* effect = Host.Open();
-  ASSERT_NE(effect, nullptr);
+  ASSERT_NO_THROW(Host.Open());
+  AEffect* effect = &Host.Effect();
   Host.Dispatch(effMainsChanged, 0, 0);
   EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
   EXPECT_EQ(effect->user, nullptr);
@@ -177,10 +177,10 @@ TEST_F(PluginEntryPoints, ClosedInstanceIsInert) {
 }
 
 TEST_F(PluginEntryPoints, ManyInstancesLiveSideBySide) {
-  std::array<std::unique_ptr<TTestVstHost>, 4> hosts;
+  std::array<std::unique_ptr<TTriaxoSession>, 4> hosts;
   for (auto& host : hosts) {
-    host = std::make_unique<TTestVstHost>();
-    ASSERT_NE(host->Open(), nullptr);
+    host = std::make_unique<TTriaxoSession>();
+    ASSERT_NO_THROW(host->Open());
   }
   hosts[1]->SetParameter(0, 1.0f);
   EXPECT_FLOAT_EQ(hosts[1]->GetParameter(0), 1.0f);

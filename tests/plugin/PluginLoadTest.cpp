@@ -1,8 +1,8 @@
 // The real Triaxo.so under load, driven through the VST interface: shared pitches, the output cap,
 // panic controllers, suspend and resume, and chunk loads.
 #include "StateFixtures.h"
-#include "TestVstHost.h"
 #include "support/FakeHome.h"
+#include "support/TriaxoSession.h"
 
 #include "support/OutputChecker.h"
 
@@ -18,28 +18,28 @@ namespace {
 class PluginLoad : public ::testing::Test {
 protected:
   TFakeHome Home;
-  TTestVstHost Host;
+  TTriaxoSession Host;
   TOutputChecker Checker;
 
   void SetUp() override {
-    ASSERT_NE(Host.Open(), nullptr);
-    Host.SetPlaying(true);
+    ASSERT_NO_THROW(Host.Open());
+    Host.Transport.Playing = true;
   }
   // One processing call; its delivered messages go through the checker and come back.
-  std::vector<TCapturedEvent> Block(int32_t frames, const std::vector<TMidiMessage>& events = {}) {
-    Host.Output.clear();
+  std::vector<TCapturedMidiEvent> Block(int32_t frames, const std::vector<THostMidiEvent>& events = {}) {
+    Host.ClearCaptured();
     Host.Process(frames, events);
     std::vector<TOutputChecker::TMessage> messages;
-    for (const TCapturedEvent& e : Host.Output) {
-      messages.push_back({e.Status, e.Data1, e.Data2, e.DeltaFrames});
+    for (const TCapturedMidiEvent& e : Host.Captured()) {
+      messages.push_back({e.Data[0], e.Data[1], e.Data[2], e.DeltaFrames});
     }
     Checker.Block(messages, frames);
-    return Host.Output;
+    return Host.Captured();
   }
-  static std::vector<std::vector<int32_t>> Rows(const std::vector<TCapturedEvent>& events) {
+  static std::vector<std::vector<int32_t>> Rows(const std::vector<TCapturedMidiEvent>& events) {
     std::vector<std::vector<int32_t>> rows;
-    for (const TCapturedEvent& e : events) {
-      rows.push_back({e.Status, e.Data1, e.Data2, e.DeltaFrames});
+    for (const TCapturedMidiEvent& e : events) {
+      rows.push_back({e.Data[0], e.Data[1], e.Data[2], e.DeltaFrames});
     }
     return rows;
   }
@@ -53,7 +53,7 @@ using TRows = std::vector<std::vector<int32_t>>;
 
 TEST_F(PluginLoad, ChordsSharingAPitchLeaveNothingSounding) {
   Host.SetChunk(ContainerOf([](TVSTPluginBase& module, TVSTPlugin& plugin) {
-    plugin.Setup.Triggers[0].Notes.AddNote(7, true);
+    plugin.Setup.Triggers[0].Notes.AddNote(7, ckdBank);
     plugin.Setup.Triggers[0].Notes[0].SetPosition(1);
     plugin.Setup.Triggers[2].Notes.AddNote(7, true);
     module.SetParameterByName("Note2 Start", 20.0f);
@@ -72,32 +72,32 @@ TEST_F(PluginLoad, FiveHundredTwelveTriggersReachTheHostInCappedTimeOrderedLists
         plugin.Setup.Triggers[t].Notes.AddNote(t + interval, true);
     }
   }));
-  std::vector<TMidiMessage> press;
-  std::vector<TMidiMessage> release;
+  std::vector<THostMidiEvent> press;
+  std::vector<THostMidiEvent> release;
   for (int32_t channel = 0; channel < 8; ++channel) {
     for (int32_t note = 36; note < 100; ++note) {
       press.push_back({static_cast<uint8_t>(0x90 + channel), static_cast<uint8_t>(note), 100, note * 10});
       release.push_back({static_cast<uint8_t>(0x80 + channel), static_cast<uint8_t>(note), 0, note * 10});
     }
   }
-  Host.DeliveredCounts.clear();
+  Host.ClearDeliveries();
   int32_t noteOns = 0;
   for (int32_t i = 0; i < 6; ++i) {
-    for (const TCapturedEvent& e : Block(4096, i == 0 ? press : std::vector<TMidiMessage>{}))
-      noteOns += (e.Status & 0xF0) == 0x90 ? 1 : 0;
+    for (const TCapturedMidiEvent& e : Block(4096, i == 0 ? press : std::vector<THostMidiEvent>{}))
+      noteOns += (e.Data[0] & 0xF0) == 0x90 ? 1 : 0;
   }
   EXPECT_EQ(noteOns, 512 * 5);
-  for (const int32_t count : Host.DeliveredCounts)
+  for (const int32_t count : Host.Deliveries())
     EXPECT_LE(count, 1023);
-  EXPECT_GE(Host.DeliveredCounts.front(), 1020); // full, but for a note-on that needs two places
+  EXPECT_GE(Host.Deliveries().front(), 1020); // full, but for a note-on that needs two places
   for (int32_t i = 0; i < 6; ++i)
-    Block(32, i == 0 ? release : std::vector<TMidiMessage>{});
+    Block(32, i == 0 ? release : std::vector<THostMidiEvent>{});
   ExpectClean();
 }
 
 TEST_F(PluginLoad, AllNotesOffEndsTheChannelThenPassesOn) {
   Host.SetChunk(ContainerOf([](TVSTPluginBase&, TVSTPlugin& plugin) {
-    plugin.Setup.Triggers[0].Notes.AddNote(0, true);
+    plugin.Setup.Triggers[0].Notes.AddNote(0, ckdBank);
     plugin.Setup.Triggers[0].Notes.AddNote(4, true);
   }));
   Block(256, {{0x93, 60, 100, 0}, {0x94, 60, 100, 0}});
@@ -111,7 +111,7 @@ TEST_F(PluginLoad, AllNotesOffEndsTheChannelThenPassesOn) {
 
 TEST_F(PluginLoad, SuspendAndResumeLeaveNothingSounding) {
   Host.SetChunk(ContainerOf([](TVSTPluginBase& module, TVSTPlugin& plugin) {
-    plugin.Setup.Triggers[0].Notes.AddNote(0, true);
+    plugin.Setup.Triggers[0].Notes.AddNote(0, ckdBank);
     plugin.Setup.Triggers[0].Notes.AddNote(4, true);
     module.SetParameterByName("Note2 Start", 500.0f);
   }));
@@ -131,11 +131,11 @@ TEST_F(PluginLoad, ChunkLoadsMakeOneRoundOfAutomateCalls) {
       [](TVSTPluginBase& module, TVSTPlugin&) { module.SetParameterByName("Note3 End", 250.0f); });
   auto callsPerParameter = [this]() {
     std::map<int32_t, int32_t> calls;
-    for (const TAutomateCall& call : Host.Automations)
+    for (const THostAutomation& call : Host.Automations())
       ++calls[call.Index];
     return calls;
   };
-  Host.Automations.clear();
+  Host.ClearAutomations();
   Host.SetChunk(program);
   const auto programCalls = callsPerParameter();
   // The reset to defaults and the loaded values reach the host as one call per parameter.
@@ -147,8 +147,8 @@ TEST_F(PluginLoad, ChunkLoadsMakeOneRoundOfAutomateCalls) {
   for (int i = 0; i < 4; ++i)
     bank[i] = static_cast<uint8_t>(program.size() >> (8 * i));
   bank.insert(bank.end(), program.begin(), program.end());
-  Host.Automations.clear();
-  Host.SetChunk(bank, true);
+  Host.ClearAutomations();
+  Host.SetChunk(bank, ckdBank);
   EXPECT_EQ(callsPerParameter(), programCalls);
   EXPECT_NEAR(Host.GetParameter(14), 0.25f, 1e-6);
 }

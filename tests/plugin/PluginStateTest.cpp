@@ -1,7 +1,7 @@
 // The whole state through the host's chunk requests, preset files and the init preset.
 #include "StateFixtures.h"
-#include "TestVstHost.h"
 #include "support/FakeHome.h"
+#include "support/TriaxoSession.h"
 
 #include <gtest/gtest.h>
 
@@ -22,15 +22,15 @@ TBytes Slice(const TBytes& bytes, std::size_t from, std::size_t count) {
 class PluginState : public ::testing::Test {
 protected:
   TFakeHome Home;
-  TTestVstHost Host;
+  TTriaxoSession Host;
 
-  void SetUp() override { ASSERT_NE(Host.Open(), nullptr); }
+  void SetUp() override { ASSERT_NO_THROW(Host.Open()); }
 
   // The error boxes of the plug-in go to standard error (line breaks as the terminal's) until an
   // editor shows them.
-  std::string LoadCapturingBoxes(const TBytes& chunk, bool bank = false) {
+  std::string LoadCapturingBoxes(const TBytes& chunk, TChunkKind kind = ckdProgram) {
     ::testing::internal::CaptureStderr();
-    Host.SetChunk(chunk, bank);
+    Host.SetChunk(chunk, kind);
     return ::testing::internal::GetCapturedStderr();
   }
 };
@@ -56,14 +56,14 @@ TEST_F(PluginState, DefaultStateChunkHasTheDocumentedBytes) {
 
 TEST_F(PluginState, BankChunkPrefixesTheProgramWithItsByteCount) {
   const TBytes program = Host.GetChunk();
-  const TBytes bank = Host.GetChunk(true);
+  const TBytes bank = Host.GetChunk(ckdBank);
   ASSERT_EQ(bank.size(), program.size() + 4);
   EXPECT_EQ(Slice(bank, 0, 4),
             (TBytes{static_cast<uint8_t>(program.size()), static_cast<uint8_t>(program.size() >> 8), 0, 0}));
   EXPECT_EQ(Slice(bank, 4, program.size()), program);
   // And it loads back as a bank.
   Host.SetParameter(0, 1.0f);
-  EXPECT_EQ(Host.SetChunk(bank, true), static_cast<VstIntPtr>(bank.size()));
+  EXPECT_EQ(Host.SetChunk(bank, ckdBank), static_cast<VstIntPtr>(bank.size()));
   EXPECT_FLOAT_EQ(Host.GetParameter(0), 0.0f);
 }
 
@@ -80,7 +80,7 @@ TEST_F(PluginState, StateRoundTripsThroughTheHost) {
   EXPECT_EQ(Host.SetChunk(saved), static_cast<VstIntPtr>(saved.size()));
   EXPECT_FLOAT_EQ(Host.GetParameter(6), 0.25f);
   EXPECT_FLOAT_EQ(Host.GetParameter(16), 0.3f);
-  EXPECT_EQ(Host.Text(effGetParamDisplay, 16), "-40%");
+  EXPECT_EQ(Host.DispatchText(effGetParamDisplay, 16), "-40%");
   const TBytes again = Host.GetChunk();
   EXPECT_EQ(again, saved);
   // The CC list: integers 74 and 200 in their smallest forms, and list 7 with relative timing.
@@ -170,13 +170,13 @@ TEST_F(PluginState, TinyChunksAreIgnored) {
 }
 
 TEST_F(PluginState, BankBlockRunningPastTheHostDataIsRejected) {
-  TBytes bank = Host.GetChunk(true);
+  TBytes bank = Host.GetChunk(ckdBank);
   bank[0] = static_cast<uint8_t>(bank[0] + 1); // one byte more than the block holds
   Host.SetParameter(0, 1.0f);
-  const std::string boxes = LoadCapturingBoxes(bank, true);
+  const std::string boxes = LoadCapturingBoxes(bank, ckdBank);
   EXPECT_NE(boxes.find("Error loading preset."), std::string::npos) << boxes;
   EXPECT_FLOAT_EQ(Host.GetParameter(0), 0.0f);
-  EXPECT_TRUE(LoadCapturingBoxes({1, 2, 3}, true).find("Error loading preset.") != std::string::npos);
+  EXPECT_TRUE(LoadCapturingBoxes({1, 2, 3}, ckdBank).find("Error loading preset.") != std::string::npos);
 }
 
 TEST_F(PluginState, EveryTruncationOfAChunkIsHandled) {
@@ -205,10 +205,10 @@ TEST_F(PluginState, InitPresetIsTheStartStateOfEveryNewInstance) {
     module.SetPresetName("init");
   });
   WriteFile(Home.PresetsFolder() + "init.ventrakisp", init);
-  TTestVstHost second;
-  ASSERT_NE(second.Open(), nullptr);
+  TTriaxoSession second;
+  ASSERT_NO_THROW(second.Open());
   EXPECT_FLOAT_EQ(second.GetParameter(0), 0.25f);
-  EXPECT_EQ(second.Text(effGetParamDisplay, 0), "250 ms");
+  EXPECT_EQ(second.DispatchText(effGetParamDisplay, 0), "250 ms");
   // The name "init" itself is never shown.
   EXPECT_EQ(Slice(second.GetChunk(), 8 + 11, 5), (TBytes{0x12, 0x00, 0x00, 0x00, 0x00}));
 }
@@ -218,17 +218,17 @@ TEST_F(PluginState, DamagedInitPresetStartsFromDefaultsAfterABox) {
       [](TVSTPluginBase& module, TVSTPlugin&) { module.SetParameterByName("Note1 Start", 250.0f); }));
   payload.resize(payload.size() / 2);
   WriteFile(Home.PresetsFolder() + "init.ventrakisp", ContainerAround(payload));
-  TTestVstHost second;
+  TTriaxoSession second;
   ::testing::internal::CaptureStderr();
-  ASSERT_NE(second.Open(), nullptr);
+  ASSERT_NO_THROW(second.Open());
   const std::string boxes = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(boxes.find("Error loading preset."), std::string::npos) << boxes;
   EXPECT_FLOAT_EQ(second.GetParameter(0), 0.0f);
 
   WriteFile(Home.PresetsFolder() + "init.ventrakisp", {'n', 'o', 'p', 'e', 0, 0, 0, 0, 1});
-  TTestVstHost third;
+  TTriaxoSession third;
   ::testing::internal::CaptureStderr();
-  ASSERT_NE(third.Open(), nullptr);
+  ASSERT_NO_THROW(third.Open());
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("Invalid stream format"), std::string::npos);
   EXPECT_FLOAT_EQ(third.GetParameter(4), 0.5f);
 }
@@ -240,9 +240,9 @@ TEST_F(PluginState, FirstStartWritesNoSettingsAndJunkSettingsAreHarmless) {
     std::ofstream junk(Home.DataFolder() + "Settings.ini", std::ios::binary);
     junk << "[Config]\nStyle=banana\nLowestOctave=\x01\x02\xFF\n[[[\n=\n";
   }
-  TTestVstHost second;
-  ASSERT_NE(second.Open(), nullptr);
-  EXPECT_EQ(second.Text(effGetParamDisplay, 4), "0%");
+  TTriaxoSession second;
+  ASSERT_NO_THROW(second.Open());
+  EXPECT_EQ(second.DispatchText(effGetParamDisplay, 4), "0%");
 }
 
 } // namespace

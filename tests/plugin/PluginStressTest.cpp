@@ -1,8 +1,8 @@
 // Race proof for the ThreadSanitizer build: the host's user-interface thread loads chunks, automates
 // parameters and reads displays while its audio thread plays notes and controllers.
 #include "StateFixtures.h"
-#include "TestVstHost.h"
 #include "support/FakeHome.h"
+#include "support/TriaxoSession.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +27,8 @@ TEST(PluginStress, ChunkLoadsAndAutomationRaceWithProcessing) {
   const auto plain = ContainerOf(
       [](TVSTPluginBase& module, TVSTPlugin&) { module.MidiCCList.AddOrUpdate("Note3 Start", 7); });
 
-  TTestVstHost host;
-  ASSERT_NE(host.Open(44100.0f, 64), nullptr);
+  TTriaxoSession host;
+  ASSERT_NO_THROW(host.Open(44100.0f, 64));
   host.SetChunk(withChords);
   std::atomic<bool> done{false};
 
@@ -47,7 +47,7 @@ TEST(PluginStress, ChunkLoadsAndAutomationRaceWithProcessing) {
     host.SetChunk(round % 2 == 0 ? plain : withChords);
     host.SetParameter(round % 30, static_cast<float>(round % 10) / 10.0f);
     host.GetParameter(round % 30);
-    host.Text(effGetParamDisplay, round % 30);
+    host.DispatchText(effGetParamDisplay, round % 30);
     if (round % 10 == 0)
       host.GetChunk();
   }

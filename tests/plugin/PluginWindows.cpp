@@ -1,7 +1,7 @@
 // Triaxo.dll as Windows hosts and Winamp meet it: the Winamp DSP entry and the one-time registry import.
-#include "TestVstHost.h"
 #include "plugin/WinampDspWindows.h"
 #include "support/FakeHome.h"
+#include "support/TriaxoSession.h"
 
 #include <gtest/gtest.h>
 
@@ -21,12 +21,7 @@ namespace {
 using TGetHeader = TWinampDspHeader*(__cdecl*)(HWND);
 
 TGetHeader WinampEntry() {
-  PluginEntry(); // loads the library
-  HMODULE library = GetModuleHandleW(L"Triaxo.dll");
-  if (library == nullptr)
-    return nullptr;
-  return reinterpret_cast<TGetHeader>(
-      reinterpret_cast<void*>(GetProcAddress(library, "winampDSPGetHeader2")));
+  return reinterpret_cast<TGetHeader>(TriaxoLibrary().Symbol("winampDSPGetHeader2"));
 }
 
 TWinampDspModule* WinampModule() {
@@ -189,8 +184,8 @@ TEST(PluginWindowsSettings, FirstInstanceImportsTheOldRegistrySettings) {
   RegSetValueExW(key, L"LowestOctave", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&octave), sizeof(octave));
   RegCloseKey(key);
 
-  TTestVstHost host;
-  ASSERT_NE(host.Open(), nullptr);
+  TTriaxoSession host;
+  ASSERT_NO_THROW(host.Open());
   HKEY gone = nullptr;
   EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Ventrakis\\Triaxo", 0, KEY_READ, &gone),
             ERROR_SUCCESS);
@@ -229,9 +224,9 @@ TEST(PluginWindowsSettings, DocumentsOnAnUnreachableDriveStillGiveAWorkingInstan
                  static_cast<DWORD>((documents.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(key);
 
-  TTestVstHost host;
+  TTriaxoSession host;
   ::testing::internal::CaptureStderr();
-  ASSERT_NE(host.Open(), nullptr);
+  ASSERT_NO_THROW(host.Open());
   host.SetParameter(0, 0.25f);
   const std::vector<uint8_t> chunk = host.GetChunk();
   ASSERT_FALSE(chunk.empty());

@@ -1,8 +1,8 @@
 // Preset files move between platforms: one written by the Linux or the Windows build loads and saves
 // byte for byte the same on every build.
 #include "StateFixtures.h"
-#include "TestVstHost.h"
 #include "support/FakeHome.h"
+#include "support/TriaxoSession.h"
 
 #include <gtest/gtest.h>
 
@@ -61,9 +61,9 @@ TBytes ReadBytes(const std::filesystem::path& path) {
 class PresetPortability : public ::testing::Test {
 protected:
   TFakeHome Home;
-  TTestVstHost Host;
+  TTriaxoSession Host;
 
-  void SetUp() override { ASSERT_NE(Host.Open(), nullptr); }
+  void SetUp() override { ASSERT_NO_THROW(Host.Open()); }
 };
 
 TEST_F(PresetPortability, PresetsFromEveryPlatformLoadAndSaveByteForByte) {
