@@ -30,9 +30,10 @@ public:
 
   // False when the event was dropped (counted, like the event a note-off displaced).
   bool Push(const TMidiInEvent& event);
-  // Gives every untimed event its time (`timeOf(deltaFrames)`), then sorts the untimed part after
-  // the waiting part by time. Waiting events keep their times: they are older than every new one.
-  template <typename TTimeOf> void TimeNew(TTimeOf timeOf);
+  // Gives every untimed event its offset, its DeltaFrames kept in 0..lastOffset, and the time
+  // blockPosition + offset, then sorts the untimed part after the waiting part by time (stable).
+  // Waiting events keep their times: they are older than every new one.
+  void TimeNew(double blockPosition, int32_t lastOffset);
   // Changes the time of every waiting (already timed) event (a transport change re-bases them).
   void RetimeWaiting(double time);
 
@@ -52,27 +53,21 @@ public:
   uint64_t Dropped() const { return FDropped; }
 
 private:
+  // Sorts by time with the comparisons of the times.
   void SortFrom(std::size_t first);
+  // The same order from the whole-sample offsets, where offset order is time order: by 8-bit digits.
+  void SortByOffset(std::size_t first, int32_t lastOffset);
+
+  struct TSortKey {
+    uint32_t Offset;
+    uint32_t Index;
+  };
 
   std::unique_ptr<TTimedInput[]> FItems;
   std::unique_ptr<TTimedInput[]> FScratch;
+  std::unique_ptr<TSortKey[]> FKeys; // two halves of the capacity each, for the digit passes
   std::size_t FCapacity;
   std::size_t FHead = 0;
   std::size_t FCount = 0;
   uint64_t FDropped = 0;
 };
-
-template <typename TTimeOf> void TBlockInput::TimeNew(TTimeOf timeOf) {
-  std::size_t first = FCount;
-  for (std::size_t i = FCount; i > FHead; --i) {
-    if (FItems[i - 1].Timed) {
-      break;
-    }
-    first = i - 1;
-  }
-  for (std::size_t i = first; i < FCount; ++i) {
-    FItems[i].Time = timeOf(FItems[i].Event.DeltaFrames);
-    FItems[i].Timed = true;
-  }
-  SortFrom(first);
-}

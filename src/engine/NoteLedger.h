@@ -26,7 +26,8 @@ public:
   bool IsOwner(int32_t channel, int32_t pitch, TOwner owner) const {
     return owner != Silent && At(channel, pitch).Owner == owner;
   }
-  // The pitch must be silent (end the old owner first). Inline: once or twice per message sent.
+  // A new owner of the pitch: either it was silent, or the old owner's note has just been ended
+  // (its note-off sent) and the entry passes on. Inline: once or twice per message sent.
   void Start(int32_t channel, int32_t pitch, TOwner owner, int32_t velocity) {
     TEntry& entry = FEntries[Index(channel, pitch)];
     if (entry.Owner == Silent) {
@@ -36,6 +37,8 @@ public:
     entry.Owner = owner;
     entry.Velocity = static_cast<uint8_t>(velocity);
   }
+  // The sounding note passes to another owner number unchanged (no message is sent).
+  void Hand(int32_t channel, int32_t pitch, TOwner owner) { FEntries[Index(channel, pitch)].Owner = owner; }
   void End(int32_t channel, int32_t pitch) {
     TEntry& entry = FEntries[Index(channel, pitch)];
     if (entry.Owner != Silent) {

@@ -29,10 +29,7 @@ bool IsMidiValue(int64_t value) {
 }
 
 // Quotient first, then the product in extended precision; nearest with halves to even.
-int32_t ScaledVelocity(int32_t velocity, int64_t scale) {
-  if (scale == 0) {
-    return std::clamp(velocity, 0, MaxMidiValue); // the common case, without extended precision
-  }
+[[gnu::noinline]] int32_t ExtendedScaledVelocity(int32_t velocity, int64_t scale) {
   long double out = velocity;
   if (scale < 0) {
     out = velocity - RoundHalfEven(velocity * (static_cast<long double>(-scale) / 100.0L));
@@ -40,6 +37,11 @@ int32_t ScaledVelocity(int32_t velocity, int64_t scale) {
     out = velocity + RoundHalfEven((MaxMidiValue - velocity) * (static_cast<long double>(scale) / 100.0L));
   }
   return static_cast<int32_t>(std::clamp<long double>(out, 0.0L, MaxMidiValue));
+}
+
+// Once per chord note: the common scale of 0 inline, without extended precision.
+[[gnu::always_inline]] inline int32_t ScaledVelocity(int32_t velocity, int64_t scale) {
+  return scale == 0 ? std::clamp(velocity, 0, MaxMidiValue) : ExtendedScaledVelocity(velocity, scale);
 }
 
 // The nearest whole sample, halves to even, of a time after the block start that lies in
@@ -77,7 +79,7 @@ TVSTPlugin::TEngineView TVSTPlugin::View() const {
   view.PreviousBlockPosition = FPreviousBlockPosition;
   view.SampleCounter = FSampleCounter;
   view.WasPlaying = FWasPlaying;
-  view.QueuedEvents = FEvents.Count();
+  view.QueuedEvents = FEvents.Count() + FUndelayed.Living();
   view.SoundingNotes = FLedger.SoundingCount();
   view.WaitingInput = static_cast<int32_t>(FInput.Waiting());
   return view;
@@ -85,14 +87,22 @@ TVSTPlugin::TEngineView TVSTPlugin::View() const {
 
 // ---- Output through the ledger
 
-void TVSTPlugin::Forget(int32_t channel, int32_t pitch, TNoteLedger::TOwner owner) {
-  FLedger.End(channel, pitch);
+// The steps forced inline run once or more per chord note; the calls cost as much as their work.
+
+[[gnu::always_inline]] inline void TVSTPlugin::DropOwner(int32_t channel, TNoteLedger::TOwner owner) {
   if (owner >= 0 && owner < PassThroughOwnerBase) {
     FEvents.Remove(owner);
   } else if (owner >= PassThroughOwnerBase && owner < PreviewOwner) {
     FPassThroughSent[static_cast<std::size_t>(channel)]
                     [static_cast<std::size_t>(owner - PassThroughOwnerBase)] = NoPitch;
+  } else if (FUndelayed.IsOwner(owner)) {
+    FUndelayed.End(owner);
   }
+}
+
+void TVSTPlugin::Forget(int32_t channel, int32_t pitch, TNoteLedger::TOwner owner) {
+  FLedger.End(channel, pitch);
+  DropOwner(channel, owner);
 }
 
 void TVSTPlugin::EndOwnerOf(int32_t channel, int32_t pitch, int32_t offset) {
@@ -100,15 +110,19 @@ void TVSTPlugin::EndOwnerOf(int32_t channel, int32_t pitch, int32_t offset) {
   if (entry.Owner == TNoteLedger::Silent) {
     return;
   }
-  FHost.SendNoteOff(channel, pitch, entry.Velocity, offset);
+  SendNoteOff(channel, pitch, entry.Velocity, offset);
   Forget(channel, pitch, entry.Owner);
 }
 
-void TVSTPlugin::StartNote(int32_t channel, int32_t pitch, int32_t velocity, int32_t offset,
-                           TNoteLedger::TOwner owner) {
+[[gnu::always_inline]] inline void TVSTPlugin::StartNote(int32_t channel, int32_t pitch, int32_t velocity,
+                                                         int32_t offset, TNoteLedger::TOwner owner) {
   // A pitch is never doubled: the note sounding there ends just before the new one, whoever owns it.
-  EndOwnerOf(channel, pitch, offset);
-  FHost.SendNoteOn(channel, pitch, velocity, offset);
+  const TNoteLedger::TEntry old = FLedger.At(channel, pitch);
+  if (old.Owner != TNoteLedger::Silent) {
+    SendNoteOff(channel, pitch, old.Velocity, offset);
+    DropOwner(channel, old.Owner); // its ledger entry goes to the new owner below
+  }
+  SendNoteOn(channel, pitch, velocity, offset);
   FLedger.Start(channel, pitch, owner, velocity);
 }
 
@@ -116,7 +130,7 @@ void TVSTPlugin::EndNote(int32_t channel, int32_t pitch, int32_t velocity, int32
                          TNoteLedger::TOwner owner) {
   // A note that was ended by a newer note-on of its pitch (or never sent) has nothing left to end.
   if (FLedger.IsOwner(channel, pitch, owner)) {
-    FHost.SendNoteOff(channel, pitch, velocity, offset);
+    SendNoteOff(channel, pitch, velocity, offset);
     Forget(channel, pitch, owner);
   }
 }
@@ -124,7 +138,7 @@ void TVSTPlugin::EndNote(int32_t channel, int32_t pitch, int32_t velocity, int32
 // ---- Trigger handling
 
 TVSTPlugin::TRange TVSTPlugin::RangeOf(int32_t note) const {
-  const int32_t octave = NoteOctave(note, true);
+  const int32_t octave = note / 12; // the absolute octave of an incoming note (0..127)
   return {octave<Setup.OctaveRangeFrom, octave> Setup.OctaveRangeTo};
 }
 
@@ -178,6 +192,7 @@ void TVSTPlugin::HandleInput(const TMidiInEvent& event, double time, int32_t off
       FHost.SetEditorNeedsUpdate();
     }
   } else if (noteOff) {
+    HandOverUndelayed(); // the release walks the queue
     const TRange range = RangeOf(note);
     const bool passed = FPassThroughSent[channel][note] != NoPitch;
     const bool outside = range.Below || range.Above;
@@ -200,15 +215,19 @@ void TVSTPlugin::HandleInput(const TMidiInEvent& event, double time, int32_t off
       if (event.Data[1] == ControllerAllSoundOff || event.Data[1] == ControllerAllNotesOff) {
         AllNotesOff(channel, offset);
       }
+      --FRoom;
       FHost.SendControlChange(channel, event.Data[1], event.Data[2], offset);
       break;
     case StatusPolyPressure:
+      --FRoom;
       FHost.SendPolyPressure(channel, event.Data[1], event.Data[2], offset);
       break;
     case StatusChannelPressure:
+      --FRoom;
       FHost.SendChannelPressure(channel, event.Data[1], offset);
       break;
     case StatusPitchBend:
+      --FRoom;
       FHost.SendPitchBend(channel, event.Data[1], event.Data[2], offset);
       break;
     default: // program change and system messages are not passed on
@@ -218,6 +237,7 @@ void TVSTPlugin::HandleInput(const TMidiInEvent& event, double time, int32_t off
 }
 
 void TVSTPlugin::AllNotesOff(int32_t channel, int32_t offset) {
+  HandOverUndelayed(); // the pending notes of the channel are dropped from the queue below
   if (FLedger.SoundingOnChannel(channel) > 0) {
     for (int32_t pitch = 0; pitch < Notes; ++pitch) {
       EndOwnerOf(channel, pitch, offset);
@@ -274,9 +294,9 @@ void TVSTPlugin::PassThrough(int32_t channel, int32_t note, int32_t velocity, in
   }
 }
 
-TVSTPlugin::TPositionList TVSTPlugin::ChordPositions() const {
+TVSTPlugin::TPositionList TVSTPlugin::ChordPositions(bool randomAssignment) const {
   TPositionList positions;
-  if (Setup.NoteSetup.RandomNoteAssignment) {
+  if (randomAssignment) {
     positions.Items[positions.Count++] = 0;
     for (int32_t p = 1; p < TNoteSetup::Count; ++p) {
       if (Setup.NoteSetup[p].IsActive()) {
@@ -287,27 +307,29 @@ TVSTPlugin::TPositionList TVSTPlugin::ChordPositions() const {
       std::swap(positions.Items[i], positions.Items[Random(positions.Count)]);
     }
   } else {
-    for (int32_t p = 0; p < TNoteSetup::Count; ++p) {
-      positions.Items[positions.Count++] = p;
-    }
+    positions.Items = {0, 1, 2, 3, 4};
+    positions.Count = TNoteSetup::Count;
   }
   return positions;
 }
 
-int64_t TVSTPlugin::ChordNoteStart(const TNoteSetupItem& item, int64_t& startSum) const {
+[[gnu::always_inline]] inline int64_t TVSTPlugin::ChordNoteStart(const TNoteSetupItem& item,
+                                                                 const TChordOptions& options,
+                                                                 int64_t& startSum) const {
   int64_t start = DrawnDelay(item.Start, item.StartRandom);
-  if (Setup.NoteSetup.RelativeTiming) {
+  if (options.RelativeTiming) {
     startSum += start;
     start = startSum;
   }
   return start;
 }
 
-int32_t TVSTPlugin::ChordNoteVelocity(const TNoteSetupItem& item, const TPositionList& positions,
-                                      int32_t velocity, TSharedRandom& shared) const {
+[[gnu::always_inline]] inline int32_t
+TVSTPlugin::ChordNoteVelocity(const TNoteSetupItem& item, const TChordOptions& options,
+                              const TPositionList& positions, int32_t velocity, TSharedRandom& shared) const {
   int64_t scale = item.VelocityScale;
   int64_t extra = 0;
-  if (Setup.NoteSetup.SameRandomVelocity) {
+  if (options.SameRandomVelocity) {
     if (!shared.Drawn) {
       const int32_t r = Setup.NoteSetup[positions.Items[0]].VelocityRandom;
       shared.Value = r > 0 ? RandomUpTo(r) : 0;
@@ -325,6 +347,73 @@ int32_t TVSTPlugin::ChordNoteVelocity(const TNoteSetupItem& item, const TPositio
   return ScaledVelocity(velocity, scale);
 }
 
+[[gnu::always_inline]] inline void TVSTPlugin::QueueChordNote(const TMidiEvent& event, bool undelayed,
+                                                              int32_t offset) {
+  if (undelayed) {
+    if (!FUndelayed.CanTake(event.Time)) {
+      HandOverUndelayed();
+    }
+    // They count as queued: a full queue drops new notes.
+    if (static_cast<std::size_t>(FEvents.Count() + FUndelayed.Living()) < FEvents.Capacity()) {
+      FUndelayed.Add(event, offset);
+    }
+    return;
+  }
+  HandOverUndelayed(); // the undelayed notes were made first
+  FEvents.Add(event);
+}
+
+bool TVSTPlugin::NoRandomWidths() const {
+  for (int32_t p = 0; p < TNoteSetup::Count; ++p) {
+    const TNoteSetupItem& item = Setup.NoteSetup[p];
+    if (item.StartRandom > 0 || item.VelocityRandom > 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The same steps as the general loop in NoteOnChord without its random parts (each would draw
+// nothing here): a loop of its own, since the general one's bookkeeping cost more than the note.
+[[gnu::noinline]] void TVSTPlugin::PlainChordNotes(const TChordReader& chord, const TChordFrame& frame,
+                                                   TMidiEvent& event) {
+  const int32_t count = chord.Count();
+  // When the whole chord fits into the undelayed list and the queue's capacity, its undelayed notes
+  // join the list without the checks QueueChordNote makes for each (a delayed note between them
+  // hands the list over, which leaves it room and takes nothing from the capacity).
+  const bool fits =
+      frame.DueNow && FUndelayed.CanTake(frame.Time, count) &&
+      static_cast<std::size_t>(FEvents.Count() + FUndelayed.Living() + count) <= FEvents.Capacity();
+  int64_t startSum = 0;
+  for (int32_t n = 0; n < count; ++n) {
+    const TChordSnapshotNote& chordNote = chord[n];
+    const int32_t p = std::clamp(chordNote.Position, 0, TNoteSetup::Count - 1);
+    const TNoteSetupItem& item = Setup.NoteSetup[p];
+    int64_t start = item.Start;
+    if (frame.RelativeTiming) {
+      startSum += start;
+      start = startSum;
+    }
+    const int32_t outVelocity = ScaledVelocity(frame.Velocity, item.VelocityScale);
+    const int64_t pitch = frame.Base + static_cast<int64_t>(chordNote.Note) + frame.Transpose;
+    if (!IsMidiValue(pitch) || outVelocity == 0) {
+      continue;
+    }
+    event.Note = static_cast<int32_t>(pitch);
+    event.Velocity = outVelocity;
+    event.Time = frame.Time + static_cast<double>(start) * frame.SamplesPerMs;
+    event.Position = p;
+    if (fits && start == 0) {
+      FUndelayed.Add(event, frame.DueOffset);
+    } else {
+      QueueChordNote(event, frame.DueNow && start == 0, frame.DueOffset);
+    }
+    if (frame.Attached) {
+      FFeed.AddSoundingNote(frame.Trigger, static_cast<int32_t>(pitch), p, outVelocity);
+    }
+  }
+}
+
 void TVSTPlugin::NoteOnChord(int32_t channel, int32_t note, int32_t velocity, double time) {
   if (!IsMidiValue(note)) {
     return;
@@ -338,8 +427,9 @@ void TVSTPlugin::NoteOnChord(int32_t channel, int32_t note, int32_t velocity, do
   const int32_t base = std::max(Setup.TriggerOctaveOffset(note), 0) + 12 * (note / 12);
   const int64_t transpose = 12 * static_cast<int64_t>(Setup.TransposeOctave);
   const bool attached = FFeed.IsAttached();
-  // Once per chord: all its notes are timed at the same rate.
-  const double sampleRate = FHost.SampleRate();
+  // Notes without delay made while the block runs are due at once, at this offset.
+  int32_t dueOffset = 0;
+  const bool dueNow = FRunFrames > 0 && DueOffset(time, FRunFrames, dueOffset);
 
   TMidiEvent event;
   event.TriggerNote = note;
@@ -356,31 +446,57 @@ void TVSTPlugin::NoteOnChord(int32_t channel, int32_t note, int32_t velocity, do
       event.Velocity = velocity;
       event.Time = time;
       event.Position = -1;
-      FEvents.Add(event);
+      QueueChordNote(event, dueNow, dueOffset);
     }
   } else {
-    const TPositionList positions = ChordPositions();
-    const bool randomAssignment = Setup.NoteSetup.RandomNoteAssignment;
+    // Once per chord: its notes follow one set of options and are timed at one rate.
+    TChordOptions options;
+    options.RandomAssignment = Setup.NoteSetup.RandomNoteAssignment;
+    options.RelativeTiming = Setup.NoteSetup.RelativeTiming;
+    options.SameRandomVelocity = Setup.NoteSetup.SameRandomVelocity;
+    const double samplesPerMs = MsToSamples(1.0, FHost.SampleRate());
+    event.SchedulePosition = FBlockPosition;
+    if (!options.RandomAssignment && NoRandomWidths()) {
+      TChordFrame frame;
+      frame.Trigger = note;
+      frame.Base = base;
+      frame.Transpose = transpose;
+      frame.Velocity = velocity;
+      frame.Time = time;
+      frame.SamplesPerMs = samplesPerMs;
+      frame.RelativeTiming = options.RelativeTiming;
+      frame.DueNow = dueNow;
+      frame.DueOffset = dueOffset;
+      frame.Attached = attached;
+      PlainChordNotes(chord, frame, event);
+      if (attached) {
+        EditorChanged();
+      }
+      return;
+    }
+    const TPositionList positions = ChordPositions(options.RandomAssignment);
     int64_t startSum = 0;
     TSharedRandom shared;
-    for (int32_t n = 0; n < chord.Count(); ++n) {
+    const int32_t count = chord.Count();
+    for (int32_t n = 0; n < count; ++n) {
+      const TChordSnapshotNote& chordNote = chord[n];
       const int32_t p =
-          std::clamp(randomAssignment ? positions.Items[Random(positions.Count)] : chord[n].Position, 0,
-                     TNoteSetup::Count - 1);
+          std::clamp(options.RandomAssignment ? positions.Items[Random(positions.Count)] : chordNote.Position,
+                     0, TNoteSetup::Count - 1);
       const TNoteSetupItem& item = Setup.NoteSetup[p];
-      const int64_t start = ChordNoteStart(item, startSum);
-      const int32_t outVelocity = ChordNoteVelocity(item, positions, velocity, shared);
-      const int64_t pitch = base + static_cast<int64_t>(chord[n].Note) + transpose;
+      const int64_t start = ChordNoteStart(item, options, startSum);
+      const int32_t outVelocity = ChordNoteVelocity(item, options, positions, velocity, shared);
+      const int64_t pitch = base + static_cast<int64_t>(chordNote.Note) + transpose;
       // A velocity of 0 would read as a note-off: such a note is not played at all.
       if (!IsMidiValue(pitch) || outVelocity == 0) {
         continue;
       }
-      event.SchedulePosition = FBlockPosition;
       event.Note = static_cast<int32_t>(pitch);
       event.Velocity = outVelocity;
-      event.Time = time + MsToSamples(static_cast<double>(start), sampleRate);
+      // ms * (rate / 1000), as MsToSamples: the same double for every note of the chord.
+      event.Time = time + static_cast<double>(start) * samplesPerMs;
       event.Position = p;
-      FEvents.Add(event);
+      QueueChordNote(event, dueNow && start == 0, dueOffset);
       if (attached) {
         FFeed.AddSoundingNote(note, static_cast<int32_t>(pitch), p, outVelocity);
       }
@@ -392,6 +508,7 @@ void TVSTPlugin::NoteOnChord(int32_t channel, int32_t note, int32_t velocity, do
 }
 
 void TVSTPlugin::NoteOffChord(int32_t channel, int32_t note, double time) {
+  HandOverUndelayed(); // the release walks the trigger's events in the order they were made
   const TNoteSetup& noteSetup = Setup.NoteSetup;
   const bool relativeTiming = noteSetup.RelativeTiming;
   const double sampleRate = FHost.SampleRate();
@@ -440,7 +557,7 @@ bool TVSTPlugin::StopNote(int32_t note) {
 void TVSTPlugin::RunPreviews() {
   TPreviewCommand command;
   // A preview that does not fit into this block's output waits in the queue for the next one.
-  while (FPreviews.Peek(command) && FHost.OutputRoom() >= 2) {
+  while (FPreviews.Peek(command) && FRoom >= 2) {
     FPreviews.Pop(command);
     switch (command.Kind) {
     case pvkPlayTrigger:
@@ -502,7 +619,7 @@ void TVSTPlugin::FlushAfterSuspend() {
     if (!FLedger.IsSounding(channel, pitch)) {
       continue;
     }
-    if (FHost.OutputRoom() < 1) {
+    if (FRoom < 1) {
       return;
     }
     EndOwnerOf(channel, pitch, 0);
@@ -578,19 +695,19 @@ int32_t TVSTPlugin::InputRoomNeeded(const TMidiInEvent& event) const {
   }
 }
 
-bool TVSTPlugin::RunDueEvent(TMidiEvents::TSlot slot, int32_t offset) {
+[[gnu::always_inline]] inline bool TVSTPlugin::RunDueEvent(TMidiEvents::TSlot slot, int32_t offset) {
   const TMidiEvent& event = FEvents[slot];
   const int32_t channel = event.Channel;
   const int32_t pitch = event.Note;
   if (event.State == esNoteOnPending) {
     const int32_t needed = FLedger.IsSounding(channel, pitch) ? 2 : 1;
-    if (FHost.OutputRoom() < needed) {
+    if (FRoom < needed) {
       return false;
     }
     StartNote(channel, pitch, event.Velocity, offset, slot);
     FEvents.SetState(slot, esSounding, event.Time);
   } else {
-    if (FHost.OutputRoom() < 1) {
+    if (FRoom < 1) {
       return false;
     }
     if (FLedger.IsOwner(channel, pitch, slot)) {
@@ -602,23 +719,57 @@ bool TVSTPlugin::RunDueEvent(TMidiEvents::TSlot slot, int32_t offset) {
   return true;
 }
 
+[[gnu::always_inline]] inline bool TVSTPlugin::RunUndelayed() {
+  const int32_t offset = FUndelayed.Offset();
+  while (FUndelayed.HasPending()) {
+    const TUndelayedNotes::TNote& event = FUndelayed.NextPending();
+    const int32_t needed = FLedger.IsSounding(event.Channel, event.Note) ? 2 : 1;
+    if (FRoom < needed) {
+      return false;
+    }
+    StartNote(event.Channel, event.Note, event.Velocity, offset, FUndelayed.NextOwner());
+    FUndelayed.StartNext();
+  }
+  return true;
+}
+
 void TVSTPlugin::RunBlock(int32_t frames) {
   // One walk in time order over the block's incoming events and the chord notes falling due, so
   // that every message goes out in offset order and every ledger decision sees the notes before it.
   // At equal times the incoming event comes first (a release before its chord's next note-on). When
   // the output list is full, the rest waits for the next block: queued notes at offset 0 first,
   // incoming events with their times kept.
+  // Due notes come in runs of one time (a chord without delays, a burst of presses): its offset is
+  // worked out once per run.
+  // Chord notes without delay made here wait in the undelayed list (TUndelayedNotes), which follows
+  // the queue: at equal times the queue's notes are older and go first.
+  double lastTime = std::numeric_limits<double>::quiet_NaN();
+  bool lastDue = false;
+  int32_t lastOffset = 0;
   for (;;) {
     const TMidiEvents::TSlot slot = FEvents.Earliest();
-    int32_t dueOffset = 0;
-    const bool due = slot != TMidiEvents::None && DueOffset(FEvents[slot].Time, frames, dueOffset);
+    bool due = false;
+    if (slot != TMidiEvents::None) {
+      const double time = FEvents[slot].Time;
+      if (!(time == lastTime)) {
+        lastTime = time;
+        lastDue = DueOffset(time, frames, lastOffset);
+      }
+      due = lastDue;
+    }
+    // The undelayed list's pending notes are due in this block (they are only made so).
+    const bool undelayed = FUndelayed.HasPending();
+    const bool queueFirst = due && (!undelayed || FEvents[slot].Time <= FUndelayed.Time());
+    const bool dueAny = queueFirst || undelayed;
+    const double dueTime = queueFirst ? FEvents[slot].Time : FUndelayed.Time();
+    const int32_t dueOffset = lastOffset;
     const bool input = !FInput.Empty();
-    if (!due && !input) {
+    if (!dueAny && !input) {
       return;
     }
-    if (input && (!due || !(FEvents[slot].Time < FInput.Front().Time))) {
+    if (input && (!dueAny || !(dueTime < FInput.Front().Time))) {
       const TTimedInput& front = FInput.Front();
-      if (FHost.OutputRoom() < InputRoomNeeded(front.Event)) {
+      if (FRoom < InputRoomNeeded(front.Event)) {
         return;
       }
       int32_t offset = 0;
@@ -628,8 +779,20 @@ void TVSTPlugin::RunBlock(int32_t frames) {
       const TMidiInEvent event = front.Event;
       FInput.PopFront();
       HandleInput(event, time, offset);
-    } else if (!RunDueEvent(slot, dueOffset)) {
-      return;
+    } else if (!queueFirst) {
+      if (!RunUndelayed()) {
+        return;
+      }
+    } else {
+      // The rest of the due group goes out at once: it keeps the earliest place (nothing is queued
+      // while it goes, and it is taken from its head), and its time stays before the next input.
+      TMidiEvents::TSlot next = slot;
+      do {
+        if (!RunDueEvent(next, dueOffset)) {
+          return;
+        }
+        next = FEvents.Earliest();
+      } while (next != TMidiEvents::None && FEvents[next].Time == lastTime);
     }
   }
 }
@@ -641,6 +804,8 @@ void TVSTPlugin::VSTModuleProcess32Replacing(float* const* /*inputs*/, float* co
   }
   // Once per processing call: the block's events all share it.
   Transport(FHost.GetTimeInfo(), frames);
+  // Only this handler adds to the output list during the call: each message it sends takes one.
+  FRoom = FHost.OutputRoom();
 
   // acquire: pairs with the suspend's release store.
   if (FSuspended.exchange(false, std::memory_order_acquire)) {
@@ -669,14 +834,12 @@ void TVSTPlugin::VSTModuleProcess32Replacing(float* const* /*inputs*/, float* co
 
   // New events happen at their offset in this block (kept inside it); while the transport is
   // stopped every event counts as arriving at the block start.
-  const double blockPosition = FBlockPosition;
-  const bool playing = FPlaying;
-  FInput.TimeNew([&](int32_t deltaFrames) {
-    const int32_t offset = playing ? std::clamp(deltaFrames, 0, frames - 1) : 0;
-    return blockPosition + offset;
-  });
+  FInput.TimeNew(FBlockPosition, FPlaying ? frames - 1 : 0);
   RunPreviews();
+  FRunFrames = frames;
   RunBlock(frames);
+  FRunFrames = 0;
+  HandOverUndelayed(); // what still sounds or waits takes its slot for the blocks to come
   FInput.Compact();
 
   FPreviousBlockPosition = FBlockPosition;

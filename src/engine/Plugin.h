@@ -8,6 +8,7 @@
 #include "engine/PluginHost.h"
 #include "engine/PreviewQueue.h"
 #include "engine/TriaxoSetup.h"
+#include "engine/UndelayedNotes.h"
 #include "engine/ZelMidiEvents.h"
 
 #include <array>
@@ -37,7 +38,9 @@ public:
   // the transport, and handles every event of the block in time order with the due chord notes.
   void VSTModuleProcessMidi(const TMidiInEvent& event) override;
   // Audio thread; no allocation, no locks. The outputs are already silent; runs the time line, the
-  // block's MIDI and the due chord notes, and hands the host its messages in time order.
+  // block's MIDI and the due chord notes, and hands the host its messages in time order. Chord notes
+  // without delay made in the block go out from TUndelayedNotes and take a queue slot only if they
+  // still sound (or wait) at the block's end: a burst of presses mostly ends its own notes again.
   void VSTModuleProcess32Replacing(float* const* inputs, float* const* outputs, int32_t frames) override;
   // User-interface thread. Everything sounding ends at the first block after the resume.
   void VSTModuleSuspend() override;
@@ -71,10 +74,12 @@ private:
   static constexpr int32_t Channels = 16;
   static constexpr int32_t Notes = 128;
   static constexpr int16_t NoPitch = -1;
-  // Ledger owners: chord events by slot, then one per pass-through key, then the preview notes.
+  // Ledger owners: chord events by slot, then one per pass-through key, then the preview notes, then
+  // the undelayed chord notes not yet in the queue.
   static constexpr TNoteLedger::TOwner PassThroughOwnerBase =
       static_cast<TNoteLedger::TOwner>(TMidiEvents::DefaultCapacity);
   static constexpr TNoteLedger::TOwner PreviewOwner = PassThroughOwnerBase + Notes;
+  static constexpr TNoteLedger::TOwner UndelayedOwnerBase = PreviewOwner + 1;
 
   struct TRange {
     bool Below;
@@ -101,10 +106,43 @@ private:
   void AllNotesOff(int32_t channel, int32_t offset);
   void NoteOnChord(int32_t channel, int32_t note, int32_t velocity, double time);
   void NoteOffChord(int32_t channel, int32_t note, double time);
-  TPositionList ChordPositions() const;
-  int64_t ChordNoteStart(const TNoteSetupItem& item, int64_t& startSum) const;
-  int32_t ChordNoteVelocity(const TNoteSetupItem& item, const TPositionList& positions, int32_t velocity,
-                            TSharedRandom& shared) const;
+  // The note setup's options, read once per chord.
+  struct TChordOptions {
+    bool RandomAssignment = false;
+    bool RelativeTiming = false;
+    bool SameRandomVelocity = false;
+  };
+  // What every note of one chord shares.
+  struct TChordFrame {
+    int32_t Trigger = 0;
+    int32_t Base = 0; // the C of the played octave, corrected for a wrapped key
+    int64_t Transpose = 0;
+    int32_t Velocity = 0;
+    double Time = 0.0;
+    double SamplesPerMs = 0.0;
+    bool RelativeTiming = false;
+    bool DueNow = false; // notes without delay are due in the running block, at DueOffset
+    int32_t DueOffset = 0;
+    bool Attached = false;
+  };
+  // True when no position has a random width: a chord then draws nothing.
+  bool NoRandomWidths() const;
+  // The notes of a chord that draws nothing (no random assignment, no random widths).
+  void PlainChordNotes(const TChordReader& chord, const TChordFrame& frame, TMidiEvent& event);
+  TPositionList ChordPositions(bool randomAssignment) const;
+  int64_t ChordNoteStart(const TNoteSetupItem& item, const TChordOptions& options, int64_t& startSum) const;
+  int32_t ChordNoteVelocity(const TNoteSetupItem& item, const TChordOptions& options,
+                            const TPositionList& positions, int32_t velocity, TSharedRandom& shared) const;
+
+  // A chord note as made: queued, or, when it has no delay and is due in the running block, kept in
+  // the undelayed list (`offset` is then its offset in the block).
+  void QueueChordNote(const TMidiEvent& event, bool undelayed, int32_t offset);
+  // Appends the undelayed list to the queue; before anything else is queued or the queue is walked.
+  void HandOverUndelayed() {
+    if (!FUndelayed.Empty()) {
+      FUndelayed.HandOver(FEvents, FLedger);
+    }
+  }
 
   // Block processing.
   void RunPreviews();
@@ -112,6 +150,8 @@ private:
   void JumpBack();
   void RunBlock(int32_t frames);
   bool RunDueEvent(TMidiEvents::TSlot slot, int32_t offset);
+  // Sends the undelayed list's pending notes; false when the output list is full.
+  bool RunUndelayed();
   int32_t InputRoomNeeded(const TMidiInEvent& event) const;
   void FlushAfterSuspend();
   // The whole-sample offset of a time in this block (times before the block start give 0); false when
@@ -124,6 +164,16 @@ private:
   void EndNote(int32_t channel, int32_t pitch, int32_t velocity, int32_t offset, TNoteLedger::TOwner owner);
   void EndOwnerOf(int32_t channel, int32_t pitch, int32_t offset);
   void Forget(int32_t channel, int32_t pitch, TNoteLedger::TOwner owner);
+  // What an owner keeps besides the ledger entry: its queued event, or its pass-through pitch.
+  void DropOwner(int32_t channel, TNoteLedger::TOwner owner);
+  void SendNoteOn(int32_t channel, int32_t pitch, int32_t velocity, int32_t offset) {
+    --FRoom;
+    FHost.SendNoteOn(channel, pitch, velocity, offset);
+  }
+  void SendNoteOff(int32_t channel, int32_t pitch, int32_t velocity, int32_t offset) {
+    --FRoom;
+    FHost.SendNoteOff(channel, pitch, velocity, offset);
+  }
 
   TPluginHost& FHost;
   TPreviewQueue FPreviews;
@@ -132,6 +182,7 @@ private:
 
   // Audio thread only.
   TMidiEvents FEvents;
+  TUndelayedNotes FUndelayed{UndelayedOwnerBase, static_cast<int32_t>(TMidiEvents::DefaultCapacity)};
   TBlockInput FInput;
   TNoteLedger FLedger;
   double FBlockPosition = 0.0;
@@ -139,6 +190,12 @@ private:
   uint32_t FSampleCounter = 0;
   bool FWasPlaying = false;
   bool FPlaying = false;
+  // The output list's room in this processing call: asked once at its start (a virtual call before
+  // every step cost as much as the step), one less for every message sent.
+  int32_t FRoom = 0;
+  // The frames of the block whose events RunBlock is handling, 0 outside it: chord notes made then
+  // that are due at once go to the undelayed list.
+  int32_t FRunFrames = 0;
   // The pitch each pass-through note-on was sent as, per channel and incoming note, so its note-off
   // ends that pitch even after the mapping or transposition changed.
   std::array<std::array<int16_t, Notes>, Channels> FPassThroughSent;

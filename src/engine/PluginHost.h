@@ -27,7 +27,8 @@ public:
   // a full list drops it.
   virtual void QueueMidiMessage(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames) = 0;
   // Audio thread; no allocation, no locks. How many more messages the current processing call's
-  // output list delivers; the engine keeps back what does not fit for the next block.
+  // output list delivers; the engine keeps back what does not fit for the next block. Asked once at
+  // the start of the call: every message queued after it takes one.
   virtual int32_t OutputRoom() const = 0;
 
   // Any thread.

@@ -42,44 +42,11 @@ void TMidiEvents::ClearDueOrder() {
   for (TGroup& recent : FRecent) {
     recent = None;
   }
+  FNewest = None;
 }
 
 TMidiEvents::TSlot TMidiEvents::FirstOfTrigger(int32_t triggerNote) const {
   return triggerNote >= 0 && triggerNote < TriggerNotes ? FTriggerFirst[triggerNote] : None;
-}
-
-TMidiEvents::TSlot TMidiEvents::Add(const TMidiEvent& event) {
-  if (FFree == None || event.TriggerNote < 0 || event.TriggerNote >= TriggerNotes) {
-    return None;
-  }
-  const TSlot slot = FFree;
-  TLinks& links = FLinks[static_cast<std::size_t>(slot)];
-  FFree = links.Next;
-  FItems[static_cast<std::size_t>(slot)] = event;
-  links = TLinks{};
-
-  links.Prev = FLast;
-  if (FLast != None) {
-    FLinks[static_cast<std::size_t>(FLast)].Next = slot;
-  } else {
-    FFirst = slot;
-  }
-  FLast = slot;
-
-  const int32_t trigger = event.TriggerNote;
-  links.TriggerPrev = FTriggerLast[trigger];
-  if (FTriggerLast[trigger] != None) {
-    FLinks[static_cast<std::size_t>(FTriggerLast[trigger])].TriggerNext = slot;
-  } else {
-    FTriggerFirst[trigger] = slot;
-  }
-  FTriggerLast[trigger] = slot;
-
-  ++FCount;
-  if (IsPending(event.State)) {
-    DueInsert(slot, FSequence++);
-  }
-  return slot;
 }
 
 void TMidiEvents::RemoveTriggerEvents(int32_t triggerNote, TEventState state, int32_t channel) {
@@ -102,10 +69,7 @@ std::size_t TMidiEvents::RecentIndex(double time) {
   return static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ull) >> 58) % RecentGroups;
 }
 
-void TMidiEvents::DueInsert(TSlot slot, uint64_t sequence) {
-  const double time = FItems[static_cast<std::size_t>(slot)].Time;
-  TLinks& links = FLinks[static_cast<std::size_t>(slot)];
-  links.Sequence = sequence;
+void TMidiEvents::DueInsertByTime(TSlot slot, double time) {
   TGroup& recent = FRecent[RecentIndex(time)];
   TGroup group = recent;
   // The recent group takes the event only while it lives and has the time (a NaN time never joins).
@@ -122,17 +86,9 @@ void TMidiEvents::DueInsert(TSlot slot, uint64_t sequence) {
     ++FHeapCount;
     SiftUp(FHeapCount - 1);
     recent = group;
+    FNewest = group;
   }
-  TDueGroup& target = FGroups[static_cast<std::size_t>(group)];
-  links.Group = group;
-  links.DuePrev = target.Tail;
-  links.DueNext = None;
-  if (target.Tail != None) {
-    FLinks[static_cast<std::size_t>(target.Tail)].DueNext = slot;
-  } else {
-    target.Head = slot;
-  }
-  target.Tail = slot;
+  AppendToGroup(slot, group);
 }
 
 void TMidiEvents::ReinsertPending(int32_t count) {

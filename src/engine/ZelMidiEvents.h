@@ -35,6 +35,10 @@ struct TMidiEvent {
 //   groups began). Chord notes come in bursts of equal times (a chord without delays, a block of
 //   presses, every note of a held chord released at once), so the due event is read at once and
 //   taken in O(1) while its group has more; the heap, O(log n), moves only when a group empties.
+// Chord notes without delay made while a block runs wait first in TUndelayedNotes, which hands the
+// ones still sounding or pending to this queue (Add, in the order they were made) before the engine
+// queues or walks anything else and at the end of the block: most of a burst of presses is ended in
+// its own block and never needs a slot.
 // Real-time: audio thread only after construction; no allocation, no locks; every operation is
 // bounded by the events it touches (RetimePending by the pending ones).
 class TMidiEvents {
@@ -119,6 +123,9 @@ private:
   // Puts a pending event at the end of the due order of its time; `sequence` records when.
   void DueInsert(TSlot slot, uint64_t sequence);
   void DueErase(TSlot slot);
+  void AppendToGroup(TSlot slot, TGroup group);
+  // DueInsert when the newest group has another time: the recent group of the time, or a new one.
+  void DueInsertByTime(TSlot slot, double time);
   void ClearDueOrder();
   void HeapErase(int32_t index);
   void SiftUp(int32_t index);
@@ -144,6 +151,7 @@ private:
   TSlot FLast = None;
   TSlot FFree = None;       // free slots, chained through Next
   TGroup FFreeGroup = None; // free groups, chained through Head
+  TGroup FNewest = None;    // the group begun last (it may have emptied since)
   uint64_t FSequence = 0;
 };
 
@@ -160,7 +168,45 @@ template <typename TRetime> void TMidiEvents::RetimePending(TRetime retime) {
   ReinsertPending(count);
 }
 
-// Inline: once or more per due event, from the block handler.
+// Inline: once or more per chord note or due event.
+
+[[gnu::always_inline]] inline TMidiEvents::TSlot TMidiEvents::Add(const TMidiEvent& event) {
+  if (FFree == None || event.TriggerNote < 0 || event.TriggerNote >= TriggerNotes) {
+    return None;
+  }
+  const TSlot slot = FFree;
+  TLinks& links = FLinks[static_cast<std::size_t>(slot)];
+  FFree = links.Next;
+  FItems[static_cast<std::size_t>(slot)] = event;
+
+  // Every link is written here (a freed slot keeps stale ones, see Remove).
+  links.Prev = FLast;
+  links.Next = None;
+  if (FLast != None) {
+    FLinks[static_cast<std::size_t>(FLast)].Next = slot;
+  } else {
+    FFirst = slot;
+  }
+  FLast = slot;
+
+  const int32_t trigger = event.TriggerNote;
+  const TSlot triggerLast = FTriggerLast[trigger];
+  links.TriggerPrev = triggerLast;
+  links.TriggerNext = None;
+  if (triggerLast != None) {
+    FLinks[static_cast<std::size_t>(triggerLast)].TriggerNext = slot;
+  } else {
+    FTriggerFirst[trigger] = slot;
+  }
+  FTriggerLast[trigger] = slot;
+
+  ++FCount;
+  links.Group = None;
+  if (IsPending(event.State)) {
+    DueInsert(slot, FSequence++);
+  }
+  return slot;
+}
 
 inline void TMidiEvents::SetState(TSlot slot, TEventState state, double time) {
   TMidiEvent& event = FItems[static_cast<std::size_t>(slot)];
@@ -174,7 +220,7 @@ inline void TMidiEvents::SetState(TSlot slot, TEventState state, double time) {
   }
 }
 
-inline void TMidiEvents::Remove(TSlot slot) {
+[[gnu::always_inline]] inline void TMidiEvents::Remove(TSlot slot) {
   TLinks& links = FLinks[static_cast<std::size_t>(slot)];
   if (links.Group != None) {
     DueErase(slot);
@@ -201,10 +247,38 @@ inline void TMidiEvents::Remove(TSlot slot) {
     FTriggerLast[trigger] = links.TriggerPrev;
   }
   FItems[static_cast<std::size_t>(slot)].State = esDone;
-  links = TLinks{};
+  // The other links are stale until Add writes them again; Group says the slot is in no due group.
+  links.Group = None;
   links.Next = FFree;
   FFree = slot;
   --FCount;
+}
+
+inline void TMidiEvents::DueInsert(TSlot slot, uint64_t sequence) {
+  const double time = FItems[static_cast<std::size_t>(slot)].Time;
+  FLinks[static_cast<std::size_t>(slot)].Sequence = sequence;
+  // The group begun last is the newest of its time: a burst of one time joins it without the look-up.
+  const TGroup newest = FNewest;
+  if (newest != None && FGroups[static_cast<std::size_t>(newest)].HeapIndex >= 0 &&
+      FGroups[static_cast<std::size_t>(newest)].Time == time) {
+    AppendToGroup(slot, newest);
+  } else {
+    DueInsertByTime(slot, time);
+  }
+}
+
+inline void TMidiEvents::AppendToGroup(TSlot slot, TGroup group) {
+  TLinks& links = FLinks[static_cast<std::size_t>(slot)];
+  TDueGroup& target = FGroups[static_cast<std::size_t>(group)];
+  links.Group = group;
+  links.DuePrev = target.Tail;
+  links.DueNext = None;
+  if (target.Tail != None) {
+    FLinks[static_cast<std::size_t>(target.Tail)].DueNext = slot;
+  } else {
+    target.Head = slot;
+  }
+  target.Tail = slot;
 }
 
 inline void TMidiEvents::DueErase(TSlot slot) {
