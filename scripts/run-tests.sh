@@ -29,8 +29,8 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 
-echo "== Fuzz targets (40 s each)"
-bash scripts/run-fuzz.sh 40
+echo "== Fuzz targets (a minute each)"
+bash scripts/run-fuzz.sh 60
 
 echo "== Ardour end-to-end scenarios (the plug-in binary inside Ardour 7, headless)"
 bash scripts/install-deps.sh ardour
