@@ -53,7 +53,7 @@ using TRows = std::vector<std::vector<int32_t>>;
 
 TEST_F(PluginLoad, ChordsSharingAPitchLeaveNothingSounding) {
   Host.SetChunk(ContainerOf([](TVSTPluginBase& module, TVSTPlugin& plugin) {
-    plugin.Setup.Triggers[0].Notes.AddNote(7, ckdBank);
+    plugin.Setup.Triggers[0].Notes.AddNote(7, true);
     plugin.Setup.Triggers[0].Notes[0].SetPosition(1);
     plugin.Setup.Triggers[2].Notes.AddNote(7, true);
     module.SetParameterByName("Note2 Start", 20.0f);
@@ -97,7 +97,7 @@ TEST_F(PluginLoad, FiveHundredTwelveTriggersReachTheHostInCappedTimeOrderedLists
 
 TEST_F(PluginLoad, AllNotesOffEndsTheChannelThenPassesOn) {
   Host.SetChunk(ContainerOf([](TVSTPluginBase&, TVSTPlugin& plugin) {
-    plugin.Setup.Triggers[0].Notes.AddNote(0, ckdBank);
+    plugin.Setup.Triggers[0].Notes.AddNote(0, true);
     plugin.Setup.Triggers[0].Notes.AddNote(4, true);
   }));
   Block(256, {{0x93, 60, 100, 0}, {0x94, 60, 100, 0}});
@@ -111,7 +111,7 @@ TEST_F(PluginLoad, AllNotesOffEndsTheChannelThenPassesOn) {
 
 TEST_F(PluginLoad, SuspendAndResumeLeaveNothingSounding) {
   Host.SetChunk(ContainerOf([](TVSTPluginBase& module, TVSTPlugin& plugin) {
-    plugin.Setup.Triggers[0].Notes.AddNote(0, ckdBank);
+    plugin.Setup.Triggers[0].Notes.AddNote(0, true);
     plugin.Setup.Triggers[0].Notes.AddNote(4, true);
     module.SetParameterByName("Note2 Start", 500.0f);
   }));
