@@ -91,6 +91,12 @@ TRenderResult RenderSong(TVstHost& host, const TMidiSong& song, const TRenderSet
   TNoteBalance outputBalance;
   std::size_t nextInput = 0;
   std::size_t nextOutput = capturedBefore;
+  // Counts what the plug-in sent since the last call into the output's sounding notes.
+  const auto balanceNewOutput = [&] {
+    for (; nextOutput < host.Captured().size(); ++nextOutput)
+      if (Rendered(host.Captured()[nextOutput]))
+        outputBalance.Add(host.Captured()[nextOutput].Data);
+  };
   std::vector<THostMidiEvent> blockEvents;
   int64_t blockStart = 0;
   for (;;) {
@@ -105,9 +111,7 @@ TRenderResult RenderSong(TVstHost& host, const TMidiSong& song, const TRenderSet
     }
     host.ProcessBlock(blockEvents, settings.BlockSize, blockStart,
                       TransportAt(song, settings, blockStart, !settings.Stopped));
-    for (; nextOutput < host.Captured().size(); ++nextOutput)
-      if (Rendered(host.Captured()[nextOutput]))
-        outputBalance.Add(host.Captured()[nextOutput].Data);
+    balanceNewOutput();
     blockStart += block;
     const bool songDone = nextInput >= result.Input.size() && blockStart > lastInput;
     if (songDone && ((inputBalance.Silent() && outputBalance.Silent()) || blockStart > lastInput + maxTail))
@@ -115,9 +119,7 @@ TRenderResult RenderSong(TVstHost& host, const TMidiSong& song, const TRenderSet
   }
   if (!settings.Stopped) {
     host.ProcessBlock({}, settings.BlockSize, blockStart, TransportAt(song, settings, blockStart, false));
-    for (; nextOutput < host.Captured().size(); ++nextOutput)
-      if (Rendered(host.Captured()[nextOutput]))
-        outputBalance.Add(host.Captured()[nextOutput].Data);
+    balanceNewOutput();
     blockStart += block;
   }
   result.RenderedSamples = blockStart;

@@ -1,7 +1,7 @@
 // The module layer with a stand-in plug-in: CC learn hand-over, editor hosting, host notifications.
 #include "RecordingUi.h"
-#include "VstHost.h"
 #include "support/FakeHome.h"
+#include "support/InProcessModule.h"
 
 #include "engine/TaggedStream.h"
 #include "host/VSTPluginBaseDM.h"
@@ -112,19 +112,12 @@ protected:
       Plugin = plugin.get();
       return plugin;
     });
-    ASSERT_NO_THROW(Host.Create(
-        [this](AudioMasterCallback callback) {
-          return Module->AttachHost(callback) ? Module->Effect() : nullptr;
-        },
-        "the module"));
+    ASSERT_NO_THROW(AttachModule(Host, *Module));
     Module->Dispatch(effOpen, 0, 0, nullptr, 0.0f);
     Host.ClearAutomations();
   }
   void TearDown() override {
-    if (Host.IsLoaded()) {
-      Host.Close();
-      Module.release(); // effClose through the record destroyed it
-    }
+    CloseModule(Host, Module);
     RegisterModuleEditorFactory(nullptr);
   }
   void Controller(uint8_t status, uint8_t number, uint8_t value) {

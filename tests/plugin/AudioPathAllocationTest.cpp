@@ -5,9 +5,9 @@
 #include "support/HeapCounting.h"
 
 #include "StateFixtures.h"
-#include "VstHost.h"
 #include "engine/ZelRandom.h"
 #include "support/FakeHome.h"
+#include "support/InProcessModule.h"
 
 #include <gtest/gtest.h>
 
@@ -39,11 +39,7 @@ protected:
 #endif
     Module = std::make_unique<TVSTPluginBase>(
         [](TPluginHost& host) { return std::make_unique<TVSTPlugin>(host); });
-    ASSERT_NO_THROW(Host.Create(
-        [this](AudioMasterCallback callback) {
-          return Module->AttachHost(callback) ? Module->Effect() : nullptr;
-        },
-        "the module"));
+    ASSERT_NO_THROW(AttachModule(Host, *Module));
     Host.Dispatch(effOpen);
     Host.Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
     Host.Dispatch(effMainsChanged, 0, 1);
@@ -67,10 +63,7 @@ protected:
     Host.Reserve(16384, 1024, 1 << 17);
   }
   void TearDown() override {
-    if (Host.IsLoaded()) {
-      Host.Close();
-      Module.release(); // effClose deleted it
-    }
+    CloseModule(Host, Module);
   }
   // One block through the host; `accumulate` calls the accumulating entry instead (no events).
   void Process(const std::vector<THostMidiEvent>& events, int32_t frames, bool accumulate = false) {
